@@ -1,0 +1,55 @@
+# Thin wrapper over CMake: make demo | test | bench | fuzz
+JOBS ?= $(shell nproc)
+BUILD := build
+TEST_BUILD := build/test
+FUZZ_BUILD := build/fuzz
+CORPUS ?= $(abspath ../shared/corpus)
+
+.PHONY: all deps build demo test unit-test fuzz-build fuzz-smoke bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELO_WERROR=ON \
+	    -DTARVELO_CORPUS_DIR=$(CORPUS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	LC_NUMERIC=C $(BUILD)/bin/tarvelo-report --force examples/sample-disc -o $(BUILD)/demo-report.txt
+	@cat $(BUILD)/demo-report.txt
+
+test: unit-test fuzz-smoke
+
+unit-test: deps
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_WERROR=ON \
+	    -DTARVELO_SANITIZE=ON -DTARVELO_CORPUS_DIR=$(CORPUS)
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzzer fuzz/fuzz_NAME.cpp reads its seeds from the folders in SEEDS_fuzz_NAME;
+# new inputs go under build/fuzz-work, never into the seeds.
+FUZZERS := $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
+FUZZ_WORK := build/fuzz-work
+SMOKE_RUNS ?= 20000
+FUZZ_SECONDS ?= 300
+
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DTARVELO_FUZZ=ON -DTARVELO_GUI=OFF -DTARVELO_TESTS=OFF -DTARVELO_WERROR=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+FUZZ_FLAGS := -timeout=10 -rss_limit_mb=2048
+run_fuzzer = mkdir -p $(FUZZ_WORK)/$(1) && \
+    $(FUZZ_BUILD)/bin/$(1) $(2) $(FUZZ_FLAGS) $(FUZZ_WORK)/$(1) $(SEEDS_$(1))
+
+fuzz-smoke: fuzz-build
+	$(foreach f,$(FUZZERS),$(call run_fuzzer,$(f),-runs=$(SMOKE_RUNS) -seed=1) &&) true
+
+fuzz: fuzz-build
+	$(foreach f,$(FUZZERS),$(call run_fuzzer,$(f),-max_total_time=$(FUZZ_SECONDS)) &&) true
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,30 @@
+#include "archive/archive_reader.h"
+
+#include "common/error.h"
+
+namespace tarvelo::archive {
+
+std::int16_t ArchiveReader::Pack(const std::string& /*ZipName*/,
+                                 const std::vector<std::string>& /*Files*/,
+                                 std::int16_t /*CompType*/, std::int16_t /*CompLevel*/,
+                                 bool /*IncludeDir*/)
+{
+    return 0;
+}
+
+bool ArchiveReader::InvalidFileNum(std::int32_t FileNum) const
+{
+    return FileNum == 0 || FileNum > m_state.EntryCount || m_state.ReadStatus == 0;
+}
+
+std::int32_t WordToLong(std::int16_t value) noexcept
+{
+    return value >= 0 ? value : value + 65536;
+}
+
+void throwSubscriptOutOfRange()
+{
+    throw Error(ErrorNumber::SubscriptOutOfRange, "subscript out of range");
+}
+
+} // namespace tarvelo::archive

@@ -1,0 +1,10 @@
+#include "common/checked.h"
+
+namespace tarvelo::common {
+
+void throwOverflow()
+{
+    throw Error(ErrorNumber::Overflow, "overflow");
+}
+
+} // namespace tarvelo::common

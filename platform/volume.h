@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/byte_source.h"
+
+namespace tarvelo::platform {
+
+// The facts of a disc that head the report.
+struct VolumeFacts
+{
+    std::string label;
+    std::uint64_t totalBytes = 0;
+    std::uint64_t freeBytes = 0;
+    std::int32_t serialNumber = 0;
+};
+
+enum class EntryKind
+{
+    Folder,
+    RegularFile, // the only kind that is ever opened as an archive
+    OtherFile,   // symbolic links, FIFOs, sockets, devices: listed and counted as files
+};
+
+// One entry of a folder, as a single listing gives it.
+struct FolderEntry
+{
+    std::string name;
+    EntryKind kind = EntryKind::RegularFile;
+    std::uint64_t size = 0;
+};
+
+// One disc's tree: a mounted disc, a disc image, a drive read directly, or a tree in
+// memory. Paths are the volume's own: the root path ends with the separator ("D:\",
+// "disc/"), a folder's path is its parent's path joined with its name.
+class Volume : public FileOpener
+{
+public:
+    virtual VolumeFacts facts() const = 0;
+    virtual std::string rootPath() const = 0;
+    virtual char separator() const = 0;
+
+    // The entries directly in the folder, in no particular order. A folder that cannot
+    // be read raises an error with the reason.
+    virtual std::vector<FolderEntry> listFolder(const std::string& folderPath) const = 0;
+
+    std::string childPath(std::string_view folderPath, std::string_view name) const;
+};
+
+// Turns what the user chose (a folder, an image, a drive) into a volume. A source that
+// is not ready (no disc, no such folder) raises an error whose text says why.
+class VolumeOpener
+{
+public:
+    virtual ~VolumeOpener() = default;
+    virtual std::unique_ptr<Volume> openVolume(const std::string& source) const = 0;
+};
+
+} // namespace tarvelo::platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/notice_sink.h"
+
+namespace tarvelo::report {
+
+struct Progress
+{
+    enum class Phase
+    {
+        Scanning, // reading the disc's folders; filesTotal is not known yet
+        Writing,  // writing the report; filesDone of filesTotal
+    };
+    Phase phase = Phase::Scanning;
+    std::int64_t foldersDone = 0;
+    std::int64_t filesDone = 0;
+    std::int64_t filesTotal = 0;
+};
+
+// How a report run talks to its user. The window, the command line and the tests each
+// implement it; notices from the readers (such as "Unknown header") arrive through
+// notice().
+class RunUi : public common::NoticeSink
+{
+public:
+    // The report's path, or nothing when the user cancelled.
+    virtual std::optional<std::string> askSavePath() = 0;
+    // Lets the window handle what happened while the dialog was open.
+    virtual void processEvents() = 0;
+    // The user's answer to replacing the existing file at path.
+    virtual bool confirmReplace(const std::string& path) = 0;
+    // The caption while the report is written (true) and after (false).
+    virtual void setBusy(bool busy) = 0;
+    virtual void progress(const Progress& progress) = 0;
+    // Polled during the run: true ends it as interrupted, nothing written.
+    virtual bool stopRequested() = 0;
+};
+
+} // namespace tarvelo::report

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarvelo::test {
+
+// One row of the corpus's MANIFEST.tsv: an entry of a real archive as the oracles list it.
+struct ManifestEntry
+{
+    int index = 0;
+    std::string name;
+    bool isDir = false;
+};
+
+// The real archives beside the project, read only.
+std::filesystem::path corpusDir();
+
+// Archive (such as "zip/empty.zip") to its entries in stored order; an archive that no
+// tool lists has an empty list.
+std::map<std::string, std::vector<ManifestEntry>> readManifest();
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
+
+} // namespace tarvelo::test
