@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/rar_records.h"
+#include "common/code_page.h"
+
+namespace tarvelo::archive {
+
+// Reads the block headers of a RAR archive (RAR 1.5 to 4.x, and RAR 5) into memory and
+// answers by entry number. Nothing is ever extracted.
+class Cls_Rar final : public ArchiveReader
+{
+public:
+    // oemCodePage decodes names whose writer left no sign of UTF-8.
+    Cls_Rar(ReaderState& state, const common::CodePage& oemCodePage);
+
+    std::int16_t Get_Contents(const std::string& ZipName, const ReadContext& context) override;
+
+    // Extraction is not part of this program: nothing is written.
+    std::int16_t UnPack(const std::string& ZippedFile, const std::string& ToPath);
+
+    bool CanUnpack() const override { return false; }
+    std::string FileName(std::int32_t FileNum) const override;
+    std::string CommentsFile(std::int32_t FileNum) const override;
+    std::string CommentsPack() const override { return m_archiveHeader.ArcComment; }
+    bool IsDir(std::int32_t FileNum) const override;
+    std::string Method(std::int32_t FileNum) const override;
+    std::int32_t CRC32(std::int32_t FileNum) const override;
+    std::int32_t Compressed_Size(std::int32_t FileNum) const override;
+    std::int32_t UnCompressed_Size(std::int32_t FileNum) const override;
+    bool Encrypted(std::int32_t FileNum) const override;
+    DateTime FileDateTime(std::int32_t FileNum) const;
+    std::string SystemMadeBy(std::int32_t FileNum) const override;
+    std::string VersionMadeBy(std::int32_t FileNum) const override;
+    std::string SystemNeeded(std::int32_t FileNum) const override;
+    std::string VersionNeeded(std::int32_t FileNum) const override;
+
+private:
+    // Record FileNum, or nothing when the number names no entry (error 9 when negative).
+    const RarEntry* entry(std::int32_t FileNum) const;
+
+    const common::CodePage& m_oemCodePage;
+    // Slot 0 is never filled: entry number i lives at index i.
+    std::vector<RarEntry> m_entries;
+    RarArchiveHeader m_archiveHeader;
+};
+
+} // namespace tarvelo::archive
