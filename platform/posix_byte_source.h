@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/byte_source.h"
+#include "platform/posix_fd.h"
+
+namespace tarvelo::platform {
+
+// A host file (or a block device) read with pread, so reads at any offset need no seek.
+class PosixByteSource final : public ByteSource
+{
+public:
+    // Opens path for reading. Anything but a regular file or a block device is refused,
+    // and the open never waits (a FIFO named like an archive cannot hang the program).
+    static std::unique_ptr<PosixByteSource> open(const std::string& path);
+
+    std::uint64_t size() const override { return m_size; }
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+
+private:
+    PosixByteSource(UniqueFd fd, std::uint64_t size) : m_fd(std::move(fd)), m_size(size) {}
+
+    UniqueFd m_fd;
+    std::uint64_t m_size;
+};
+
+} // namespace tarvelo::platform
