@@ -6,13 +6,14 @@
 
 #include "archive/archive_reader.h"
 #include "archive/rar_records.h"
+#include "archive/rar_walk.h"
 #include "common/code_page.h"
 
 namespace tarvelo::archive {
 
 // Reads the block headers of a RAR archive (RAR 1.5 to 4.x, and RAR 5) into memory and
 // answers by entry number. Nothing is ever extracted.
-class Cls_Rar final : public ArchiveReader
+class Cls_Rar final : public ArchiveReader, private rar::WalkListener
 {
 public:
     // oemCodePage decodes names whose writer left no sign of UTF-8.
@@ -40,11 +41,18 @@ public:
     std::string VersionNeeded(std::int32_t FileNum) const override;
 
 private:
+    void archiveHeader(RarArchiveHeader header) override;
+    void fileEntry(RarEntry entry) override;
+
     // Record FileNum, or nothing when the number names no entry (error 9 when negative).
     const RarEntry* entry(std::int32_t FileNum) const;
 
+    // A guarded text: the default for a number that names no entry, else "Unknown".
+    std::string unknownText(std::int32_t FileNum) const;
+
     const common::CodePage& m_oemCodePage;
-    // Slot 0 is never filled: entry number i lives at index i.
+    // Slot 0 is never filled: entry number i lives at index i. The table is cut back
+    // by the first file header of a read, not when the read starts.
     std::vector<RarEntry> m_entries;
     RarArchiveHeader m_archiveHeader;
 };
