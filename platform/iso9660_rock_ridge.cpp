@@ -1,0 +1,65 @@
+#include "platform/iso9660_rock_ridge.h"
+
+#include <algorithm>
+
+namespace tarvelo::platform::iso9660 {
+namespace {
+
+constexpr std::size_t kEntryHeaderSize = 4; // signature, length, version
+constexpr std::size_t kNameAt = 5;          // after the NM flags
+constexpr std::size_t kContinuationEntrySize = 28;
+constexpr std::size_t kSharingProtocolEntrySize = 7;
+
+bool hasSignature(Bytes entry, const char (&signature)[3])
+{
+    return entry[0] == static_cast<std::uint8_t>(signature[0]) &&
+           entry[1] == static_cast<std::uint8_t>(signature[1]);
+}
+
+// Adds the area's NM text to name; gives the area's continuation, if it has one.
+std::optional<ContinuationArea> collectNames(Bytes area, std::optional<std::string>& name)
+{
+    std::optional<ContinuationArea> next;
+    std::size_t at = 0;
+    while (at + kEntryHeaderSize <= area.size()) {
+        const std::size_t length = area[at + 2];
+        if (length < kEntryHeaderSize || length > area.size() - at) break;
+        const Bytes entry = area.subspan(at, length);
+        if (hasSignature(entry, "ST")) break;
+        if (hasSignature(entry, "CE") && length >= kContinuationEntrySize)
+            next = ContinuationArea{both32(entry, 4), both32(entry, 12), both32(entry, 20)};
+        if (hasSignature(entry, "NM") && length >= kNameAt) {
+            if (!name) name.emplace();
+            name->append(entry.begin() + kNameAt, entry.end());
+        }
+        at += length;
+    }
+    return next;
+}
+
+} // namespace
+
+std::optional<std::size_t> suspSkipLength(Bytes rootSelfSystemUse)
+{
+    const Bytes sp = rootSelfSystemUse;
+    if (sp.size() < kSharingProtocolEntrySize || !hasSignature(sp, "SP") ||
+        sp[2] != kSharingProtocolEntrySize || sp[4] != 0xBE || sp[5] != 0xEF)
+        return std::nullopt;
+    return sp[6];
+}
+
+std::optional<std::string> rockRidgeName(Bytes systemUse, std::size_t skip,
+                                         const ContinuationReader& readArea)
+{
+    std::optional<std::string> name;
+    auto next = collectNames(systemUse.subspan(std::min(skip, systemUse.size())), name);
+    std::vector<std::uint8_t> continuation;
+    for (int hops = 0; next && hops < kMaxContinuations; ++hops) {
+        next->length = std::min(next->length, kMaxContinuationLength);
+        continuation = readArea(*next);
+        next = collectNames(continuation, name);
+    }
+    return name;
+}
+
+} // namespace tarvelo::platform::iso9660

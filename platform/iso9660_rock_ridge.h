@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/iso9660_records.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvelo::platform::iso9660 {
+
+// Where a record's system use entries go on: a "CE" entry's block, offset and length.
+struct ContinuationArea
+{
+    std::uint32_t block = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+};
+
+// Fetches a continuation area; empty when it cannot be had (beyond the disc, say).
+using ContinuationReader = std::function<std::vector<std::uint8_t>(const ContinuationArea&)>;
+
+// A continuation area never spans more than one block; longer claims are cut.
+constexpr std::uint32_t kMaxContinuationLength = kSectorSize;
+// Continuation areas may chain; a chain longer than this is taken as a loop.
+constexpr int kMaxContinuations = 16;
+
+// The bytes to skip at the start of every record's system use field, from the "SP"
+// entry of the root's "." record; nothing when the disc has no system use entries.
+std::optional<std::size_t> suspSkipLength(Bytes rootSelfSystemUse);
+
+// The Rock Ridge name of a record, joined from its "NM" entries; nothing without one.
+std::optional<std::string> rockRidgeName(Bytes systemUse, std::size_t skip,
+                                         const ContinuationReader& readArea);
+
+} // namespace tarvelo::platform::iso9660

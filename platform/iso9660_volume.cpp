@@ -1,0 +1,100 @@
+#include "platform/iso9660_volume.h"
+
+#include "common/error.h"
+#include "platform/iso9660_descriptors.h"
+#include "platform/iso9660_file_source.h"
+
+#include <algorithm>
+
+namespace tarvelo::platform {
+
+using iso9660::Extent;
+
+IsoVolume::IsoVolume(std::shared_ptr<const ByteSource> disc, const std::string& sourcePath,
+                     std::uint64_t sessionStartSector)
+    : m_disc(std::move(disc)), m_rootPath(sourcePath)
+{
+    if (m_rootPath.empty() || m_rootPath.back() != '/') m_rootPath += '/';
+    const auto descriptor = iso9660::chooseVolumeDescriptor(*m_disc, sessionStartSector);
+    m_facts.label = descriptor.label;
+    m_facts.totalBytes = std::uint64_t{descriptor.volumeSpaceSize} * descriptor.logicalBlockSize;
+    m_facts.serialNumber = descriptor.serialNumber;
+
+    m_format.blockSize = descriptor.logicalBlockSize;
+    m_format.names = descriptor.joliet ? iso9660::NameSet::Joliet : iso9660::NameSet::Primary;
+    const Extent root = m_format.extentOf(descriptor.root->block, descriptor.root->length);
+    if (!descriptor.joliet) {
+        if (const auto skip = iso9660::readSuspSkip(*m_disc, root)) {
+            m_format.names = iso9660::NameSet::RockRidge;
+            m_format.suspSkip = *skip;
+        }
+    }
+    m_claims.claim(root);
+    m_folders.emplace(m_rootPath, root);
+}
+
+std::vector<FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const
+{
+    std::vector<FolderEntry> entries;
+    for (auto& item : iso9660::readDirectory(*m_disc, m_format, folderExtent(folderPath))) {
+        if (item.isFolder && !admitFolder(childPath(folderPath, item.name), item.extents.front()))
+            continue;
+        entries.push_back({std::move(item.name),
+                           item.isFolder ? EntryKind::Folder : EntryKind::RegularFile, item.size});
+    }
+    return entries;
+}
+
+std::unique_ptr<ByteSource> IsoVolume::openFile(const std::string& path) const
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
+    std::string parent = path.substr(0, slash);
+    if (parent + '/' == m_rootPath) parent = m_rootPath;
+    const std::string name = path.substr(slash + 1);
+
+    const auto items = iso9660::readDirectory(*m_disc, m_format, folderExtent(parent));
+    const auto file = std::find_if(items.begin(), items.end(), [&name](const auto& item) {
+        return !item.isFolder && item.name == name;
+    });
+    if (file == items.end())
+        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
+    if (file->interleaved)
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the file is interleaved on the disc, which is not read");
+    return std::make_unique<iso9660::FileSource>(m_disc, file->extents);
+}
+
+Extent IsoVolume::folderExtent(const std::string& folderPath) const
+{
+    if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
+        return folder->second;
+    // Not listed yet: list the folders on the way down from the root, which finds each.
+    if (folderPath.starts_with(m_rootPath)) {
+        std::string path = m_rootPath;
+        for (std::size_t at = m_rootPath.size();
+             at < folderPath.size() && m_folders.contains(path);) {
+            const auto end = std::min(folderPath.find('/', at), folderPath.size());
+            listFolder(path);
+            path = childPath(path, std::string_view(folderPath).substr(at, end - at));
+            at = end + 1;
+        }
+        if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
+            return folder->second;
+    }
+    throw Error(ErrorNumber::PathNotFound, "no such folder on the disc: " + folderPath);
+}
+
+// A folder is listed under one path only, and only when its records overlap no other
+// folder's: that ends loops back to an ancestor and any sharing that could multiply.
+bool IsoVolume::admitFolder(const std::string& path, Extent extent) const
+{
+    if (const auto known = m_folders.find(path); known != m_folders.end())
+        return known->second.offset == extent.offset && known->second.length == extent.length;
+    if (!m_claims.claim(extent)) return false;
+    m_folders.emplace(path, extent);
+    return true;
+}
+
+} // namespace tarvelo::platform

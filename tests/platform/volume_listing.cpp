@@ -1,0 +1,45 @@
+#include "tests/platform/volume_listing.h"
+
+#include <algorithm>
+
+namespace tarvelo::test {
+namespace {
+
+struct Walk
+{
+    const platform::Volume& volume;
+    std::size_t maxLines;
+    std::vector<std::string> lines;
+
+    bool full() const { return lines.size() >= maxLines; }
+
+    void folder(const std::string& path, const std::string& indent)
+    {
+        auto entries = volume.listFolder(path);
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.name < b.name; });
+        for (const auto& entry : entries) {
+            if (full()) {
+                lines.emplace_back("...");
+                return;
+            }
+            if (entry.kind == platform::EntryKind::Folder) {
+                lines.push_back(indent + entry.name + "/");
+                folder(volume.childPath(path, entry.name), indent + "  ");
+            } else {
+                lines.push_back(indent + entry.name + " " + std::to_string(entry.size));
+            }
+        }
+    }
+};
+
+} // namespace
+
+std::vector<std::string> listTree(const platform::Volume& volume, std::size_t maxLines)
+{
+    Walk walk{volume, maxLines, {}};
+    walk.folder(volume.rootPath(), "");
+    return walk.lines;
+}
+
+} // namespace tarvelo::test

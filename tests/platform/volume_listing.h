@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/volume.h"
+
+#include <string>
+#include <vector>
+
+namespace tarvelo::test {
+
+// Every folder and file below the root, depth first in name order: "name/" for a folder,
+// "name size" for a file, indented by two spaces per level. Stops with a line "..."
+// after maxLines lines, so a volume that loops cannot hang a test.
+std::vector<std::string> listTree(const platform::Volume& volume, std::size_t maxLines = 5000);
+
+} // namespace tarvelo::test
