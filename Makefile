@@ -35,6 +35,7 @@ FUZZERS := $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
 FUZZ_WORK := build/fuzz-work
 SMOKE_RUNS ?= 20000
 FUZZ_SECONDS ?= 300
+SEEDS_fuzz_zip_reader := $(CORPUS)/zip
 
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
