@@ -1,0 +1,89 @@
+#include "cli/cli_run_ui.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "cli/interrupt.h"
+#include "cli/options.h"
+#include "cli/outcome_text.h"
+#include "common/text.h"
+
+namespace tarvelo::cli {
+namespace {
+
+void writeToStandardError(const std::string& text)
+{
+    // Nowhere to report a failure to write to standard error.
+    [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
+}
+
+// One line typed on the terminal; nothing when input ended or the user interrupted.
+std::optional<std::string> readAnswer()
+{
+    std::string answer;
+    char c = 0;
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (got < 0 && errno == EINTR && !interruptRequested()) continue;
+        if (got <= 0) return std::nullopt;
+        if (c == '\n') return answer;
+        answer += c;
+    }
+}
+
+bool isYes(const std::string& answer)
+{
+    const auto first = answer.find_first_not_of(" \t");
+    return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
+}
+
+} // namespace
+
+void printMessage(std::string_view message)
+{
+    writeToStandardError(std::string(kProgramName) + ": " + std::string(message) + '\n');
+}
+
+CliRunUi::CliRunUi(Settings settings)
+    : m_settings(std::move(settings)), m_progress(STDERR_FILENO, m_settings.showProgress)
+{
+}
+
+bool CliRunUi::confirmReplace(const std::string& path)
+{
+    if (m_settings.force) return true;
+    if (!m_settings.canAsk) {
+        say(quoted(path) + " exists; standard input is no terminal to ask whether to replace "
+                           "it (use --force to replace it)");
+        return false;
+    }
+    writeToStandardError(std::string(kProgramName) + ": replace the existing " + quoted(path) +
+                         "? [y/N] ");
+    const std::optional<std::string> answer = readAnswer();
+    if (!answer) writeToStandardError("\n");
+    return answer && isYes(*answer);
+}
+
+void CliRunUi::setBusy(bool busy)
+{
+    if (!busy) m_progress.clear();
+}
+
+bool CliRunUi::stopRequested()
+{
+    return interruptRequested();
+}
+
+void CliRunUi::notice(std::string_view text)
+{
+    say("warning: " + common::lineSafe(text));
+}
+
+void CliRunUi::say(std::string_view message)
+{
+    m_progress.clear();
+    printMessage(message);
+}
+
+} // namespace tarvelo::cli

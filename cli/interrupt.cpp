@@ -1,0 +1,36 @@
+#include "cli/interrupt.h"
+
+#include <signal.h>
+
+#include <csignal>
+
+namespace tarvelo::cli {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+} // namespace
+
+void installInterruptHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a question waiting on the terminal returns, and the run sees the flag.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool interruptRequested() noexcept
+{
+    return g_interrupted != 0;
+}
+
+} // namespace tarvelo::cli

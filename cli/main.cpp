@@ -1,0 +1,65 @@
+// tarvelo-report: writes the report of a disc from the command line.
+
+#include <clocale>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/cli_run_ui.h"
+#include "cli/interrupt.h"
+#include "cli/options.h"
+#include "cli/report_command.h"
+
+namespace {
+
+using namespace tarvelo::cli;
+
+// The locale's decimal separator, read once; numbers are formatted by the program
+// itself afterwards, so the C locale is put back for everything else.
+char localeDecimalSeparator()
+{
+    std::setlocale(LC_NUMERIC, "");
+    const char* point = std::localeconv()->decimal_point;
+    // A separator of several bytes cannot stand in one char; the point does instead.
+    const char separator = point != nullptr && std::strlen(point) == 1 ? point[0] : '.';
+    std::setlocale(LC_NUMERIC, "C");
+    return separator;
+}
+
+int run(const std::vector<std::string>& args)
+{
+    const auto parsed = parseCommandLine(args);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        printMessage(error->message);
+        printMessage(std::string("try '") + kProgramName + " --help' for more information");
+        return 2;
+    }
+    const auto& command = std::get<ParsedCommand>(parsed);
+    switch (command.command) {
+    case Command::Help:
+        std::cout << usageText() << std::flush;
+        return 0;
+    case Command::Version:
+        std::cout << kProgramName << ' ' << TARVELO_VERSION << std::endl;
+        return 0;
+    case Command::Report:
+        break;
+    }
+    installInterruptHandlers();
+    return runReportCommand(command.options, localeDecimalSeparator());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        printMessage(error.what());
+        return 1;
+    }
+}

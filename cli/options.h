@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "common/code_page.h"
+
+namespace tarvelo::cli {
+
+inline constexpr const char* kProgramName = "tarvelo-report";
+inline constexpr const char* kStandardOutput = "-";
+
+// What one report run of the command line asks for.
+struct Options
+{
+    std::string source;
+    std::string output; // kStandardOutput for standard output
+    bool force = false;
+    bool listZip = true;
+    bool listRar = true;
+    common::CodePage oemCodePage = common::CodePage::defaultOem();
+    bool quiet = false;
+};
+
+enum class Command
+{
+    Report,
+    Help,
+    Version,
+};
+
+struct ParsedCommand
+{
+    Command command = Command::Report;
+    Options options;
+};
+
+struct UsageError
+{
+    std::string message;
+};
+
+// The command line after the program's name, as the user typed it.
+std::variant<ParsedCommand, UsageError> parseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string usageText();
+
+} // namespace tarvelo::cli
