@@ -36,6 +36,7 @@ FUZZ_WORK := build/fuzz-work
 SMOKE_RUNS ?= 20000
 FUZZ_SECONDS ?= 300
 SEEDS_fuzz_zip_reader := $(CORPUS)/zip
+SEEDS_fuzz_rar_reader := $(CORPUS)/rar
 
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
