@@ -1,0 +1,97 @@
+#pragma once
+
+#include "archive/archive_reader.h"
+#include "common/error.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvelo::test {
+
+struct FakeEntry
+{
+    std::string name;
+    bool isDir = false;
+};
+
+// An archive reader that answers from a table, path to entries or to an error, and
+// records every path it was asked to read. It opens no file.
+class FakeArchiveReader final : public archive::ArchiveReader
+{
+  public:
+    explicit FakeArchiveReader(archive::ReaderState& state) : ArchiveReader(state) {}
+
+    void add(const std::string& path, std::vector<FakeEntry> entries)
+    {
+        m_archives[path] = {std::move(entries), std::nullopt, 0};
+    }
+    // Get_Contents of path raises error.
+    void fail(const std::string& path, const Error& error) { m_archives[path] = {{}, error, 0}; }
+    // The directory reads, then FileName(failingEntry) raises error.
+    void failAtEntry(const std::string& path, std::vector<FakeEntry> entries,
+                     std::int32_t failingEntry, const Error& error)
+    {
+        m_archives[path] = {std::move(entries), error, failingEntry};
+    }
+
+    const std::vector<std::string>& pathsRead() const noexcept { return m_pathsRead; }
+
+    std::int16_t Get_Contents(const std::string& ZipName, const archive::ReadContext&) override
+    {
+        m_pathsRead.push_back(ZipName);
+        m_state.ArchivePath = ZipName;
+        m_state.ReadStatus = 0;
+        m_state.EntryCount = 0;
+        const auto found = m_archives.find(ZipName);
+        if (found == m_archives.end()) throw Error(ErrorNumber::FileNotFound, "not in the fake");
+        m_current = &found->second;
+        if (m_current->error && m_current->failingEntry == 0) throw *m_current->error;
+        m_state.EntryCount = static_cast<std::int32_t>(m_current->entries.size());
+        m_state.ReadStatus = 1;
+        return 0;
+    }
+
+    bool CanUnpack() const override { return false; }
+    std::string FileName(std::int32_t FileNum) const override
+    {
+        if (InvalidFileNum(FileNum)) return {};
+        if (m_current->error && FileNum == m_current->failingEntry) throw *m_current->error;
+        return entry(FileNum).name;
+    }
+    bool IsDir(std::int32_t FileNum) const override
+    {
+        return !InvalidFileNum(FileNum) && entry(FileNum).isDir;
+    }
+    std::string CommentsFile(std::int32_t) const override { return {}; }
+    std::string CommentsPack() const override { return {}; }
+    std::string Method(std::int32_t) const override { return {}; }
+    std::int32_t CRC32(std::int32_t) const override { return 0; }
+    std::int32_t Compressed_Size(std::int32_t) const override { return 0; }
+    std::int32_t UnCompressed_Size(std::int32_t) const override { return 0; }
+    bool Encrypted(std::int32_t) const override { return false; }
+    std::string SystemMadeBy(std::int32_t) const override { return {}; }
+    std::string VersionMadeBy(std::int32_t) const override { return {}; }
+    std::string SystemNeeded(std::int32_t) const override { return {}; }
+    std::string VersionNeeded(std::int32_t) const override { return {}; }
+
+  private:
+    struct Archive
+    {
+        std::vector<FakeEntry> entries;
+        std::optional<Error> error;
+        std::int32_t failingEntry = 0; // 0: Get_Contents fails
+    };
+
+    const FakeEntry& entry(std::int32_t FileNum) const
+    {
+        return slot(m_current->entries, FileNum - 1);
+    }
+
+    std::map<std::string, Archive> m_archives;
+    const Archive* m_current = nullptr;
+    std::vector<std::string> m_pathsRead;
+};
+
+} // namespace tarvelo::test
