@@ -1,0 +1,117 @@
+#include "report/folder_walk.h"
+
+#include "common/error.h"
+#include "common/text.h"
+#include "report/size_text.h"
+
+#include <algorithm>
+
+namespace tarvelo::report {
+namespace {
+
+enum class ArchiveKind
+{
+    None,
+    Zip,
+    Rar,
+};
+
+// The last four characters of the name, upper-cased, name the archive kind.
+ArchiveKind archiveKindOf(std::string_view name)
+{
+    constexpr std::size_t kExtensionLength = 4;
+    if (name.size() < kExtensionLength) return ArchiveKind::None;
+    std::string tail(name.substr(name.size() - kExtensionLength));
+    std::transform(tail.begin(), tail.end(), tail.begin(), common::asciiUpper);
+    if (tail == ".ZIP") return ArchiveKind::Zip;
+    if (tail == ".RAR") return ArchiveKind::Rar;
+    return ArchiveKind::None;
+}
+
+} // namespace
+
+FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request,
+                       ArchiveReaders readers, ReportWriter& out, RunUi& ui)
+    : m_volume(volume), m_request(request), m_readers(readers), m_out(out), m_ui(ui)
+{
+    m_progress.phase = Progress::Phase::Writing;
+}
+
+bool FolderWalk::writeBody(const DiscScan& scan)
+{
+    m_progress.filesTotal = scan.totalFiles;
+    for (std::size_t i = 0; i < scan.folders.size(); ++i) {
+        if (!writeFolder(scan, scan.folders[i], i == 0)) return false;
+        ++m_progress.foldersDone;
+    }
+    return true;
+}
+
+bool FolderWalk::writeFolder(const DiscScan& scan, const ScannedFolder& folder, bool isRoot)
+{
+    m_out.sectionLine();
+    if (!isRoot) writeFacts(scan, folder);
+    for (const ScannedFile& file : folder.files) {
+        if (m_ui.stopRequested()) return false;
+        writeFile(folder, file);
+        ++m_progress.filesDone;
+        m_ui.progress(m_progress);
+    }
+    m_out.sectionLine();
+    return !m_ui.stopRequested();
+}
+
+void FolderWalk::writeFacts(const DiscScan& scan, const ScannedFolder& folder)
+{
+    const char separator = m_request.decimalSeparator;
+    m_out.line(kFactsLevel, "Folder:");
+    m_out.line(kFactsLevel, "Name: ", common::lineSafe(folder.name));
+    m_out.line(kFactsLevel, "Parent folder: ", common::lineSafe(scan.folders[folder.parent].path));
+    m_out.line(kFactsLevel, "Subfolders: ", std::to_string(folder.subfolderCount));
+    m_out.line(kFactsLevel, "Files: ", std::to_string(folder.files.size()));
+    m_out.line(kFactsLevel, "Size: ", getSize(folder.totalSize, separator));
+    m_out.emptyLine();
+}
+
+void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
+{
+    m_out.fileLine();
+    m_out.line(kFileLevel, common::lineSafe(file.name));
+    m_out.line(kFileLevel, "Size: ", getSize(file.size, m_request.decimalSeparator));
+    // Only regular files are opened: a FIFO or a device named like an archive could block.
+    if (file.kind != platform::EntryKind::RegularFile) return;
+    const ArchiveKind kind = archiveKindOf(file.name);
+    if (kind == ArchiveKind::Zip && m_request.listZip)
+        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folder.path, file.name));
+    else if (kind == ArchiveKind::Rar && m_request.listRar)
+        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folder.path, file.name));
+}
+
+// The entries are read before anything is written, so a reader's error is told apart
+// from the report file's; what was read before the error is still written.
+void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view heading,
+                             const std::string& path)
+{
+    std::int32_t count = 0;
+    std::vector<std::string> entries;
+    try {
+        reader.Get_Contents(path, archive::ReadContext{m_volume, m_ui});
+        count = reader.FileCount();
+        for (std::int64_t wide = 1; wide <= count; ++wide) {
+            const auto number = static_cast<std::int32_t>(wide);
+            std::string entry = reader.IsDir(number) ? "[DIR] " : "";
+            entry += common::lineSafe(reader.FileName(number));
+            entries.push_back(std::move(entry));
+        }
+    } catch (const Error& error) {
+        m_skipped.push_back({path, error.what()});
+    }
+    if (count <= 0) return;
+    m_out.line(kArchiveLevel, heading);
+    m_out.line(kArchiveLevel, "Total files/folders: ", std::to_string(count));
+    m_out.line(kArchiveLevel, "Files:");
+    for (const std::string& entry : entries)
+        m_out.line(kEntryLevel, entry);
+}
+
+} // namespace tarvelo::report

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "report/report_run.h"
+#include "report/report_writer.h"
+#include "report/scan.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvelo::report {
+
+// Writes the report body from a scan: every folder's section in pre-order, its facts
+// (not for the root), its files with their sizes and the entries of the archives the
+// request asks for. An archive that cannot be read is skipped with its reason; the
+// lines already written for it stay.
+class FolderWalk
+{
+  public:
+    FolderWalk(const platform::Volume& volume, const RunRequest& request, ArchiveReaders readers,
+               ReportWriter& out, RunUi& ui);
+
+    // False when the user asked to stop before the body was complete.
+    bool writeBody(const DiscScan& scan);
+
+    const std::vector<Problem>& skippedArchives() const noexcept { return m_skipped; }
+
+  private:
+    bool writeFolder(const DiscScan& scan, const ScannedFolder& folder, bool isRoot);
+    void writeFacts(const DiscScan& scan, const ScannedFolder& folder);
+    void writeFile(const ScannedFolder& folder, const ScannedFile& file);
+    void listArchive(archive::ArchiveReader& reader, std::string_view heading,
+                     const std::string& path);
+
+    const platform::Volume& m_volume;
+    const RunRequest& m_request;
+    ArchiveReaders m_readers;
+    ReportWriter& m_out;
+    RunUi& m_ui;
+    Progress m_progress;
+    std::vector<Problem> m_skipped;
+};
+
+} // namespace tarvelo::report
