@@ -10,8 +10,8 @@
 
 namespace tarvelo::platform {
 
-// What the user may choose on this host: a folder (normally where a disc is mounted), or
-// a drive by its device path (such as /dev/sr0), which gives the folder it is mounted on.
+// What the user may choose on this host: a folder (normally where a disc is mounted), a
+// disc image file, or a drive by its device path (such as /dev/sr0), read from the device.
 class HostVolumeOpener final : public VolumeOpener
 {
 public:
@@ -23,6 +23,8 @@ public:
     std::unique_ptr<Volume> openVolume(const std::string& source) const override;
 
 private:
+    std::unique_ptr<Volume> openDrive(const std::string& path, dev_t drive) const;
+    // Nothing when the drive is not mounted.
     std::unique_ptr<Volume> openMountedDrive(dev_t drive) const;
 
     std::filesystem::path m_mountTable;

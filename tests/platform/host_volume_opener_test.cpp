@@ -63,7 +63,7 @@ TEST_F(HostVolumeOpenerTest, AnythingElseIsNotReady)
     const struct { const char* name; std::string source; ErrorNumber number; } cases[] = {
         {"missing", pathOf("nothing"), ErrorNumber::FileNotFound},
         {"below a file", pathOf("file.iso/disc"), ErrorNumber::PathNotFound},
-        {"regular file", pathOf("file.iso"), ErrorNumber::DiskNotReady},
+        {"file that is no disc image", pathOf("file.iso"), ErrorNumber::InvalidFileFormat},
         {"FIFO", pathOf("fifo"), ErrorNumber::DiskNotReady},
         {"drive not mounted", pathOf("sr1"), ErrorNumber::DiskNotReady},
     };

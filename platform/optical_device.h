@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/iso9660_volume.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tarvelo::platform {
+
+// A disc image file read as a disc: its paths begin with the image's path.
+std::unique_ptr<IsoVolume> openDiscImage(const std::string& imagePath);
+
+// The disc in an optical drive (or any block device holding a disc image), read
+// read-only straight from the device, mounted or not, from its last session on.
+std::unique_ptr<IsoVolume> openDiscDevice(const std::string& devicePath);
+
+// The first sector of the last session, as the drive's multisession query gives it; 0
+// for a single-session disc or a device that cannot say.
+std::uint64_t lastSessionStart(const std::string& devicePath);
+
+} // namespace tarvelo::platform
