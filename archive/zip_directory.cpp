@@ -153,6 +153,23 @@ private:
     std::vector<std::uint8_t> m_window;
 };
 
+// The bytes from a local header to the next record. Streamed ZIP64 writers leave the
+// header's size saturated and keep both sizes in the header's ZIP64 block.
+std::uint64_t localRecordSize(ChunkReader& reader, std::uint64_t at, const LocalHeader& header)
+{
+    constexpr std::size_t kCompressedSizeInBlock = 8;
+    const std::uint64_t headerSize = kLocalHeaderSize + std::uint64_t{header.nameLength} + header.extraLength;
+    std::uint64_t dataSize = header.compressedSize;
+    if (dataSize == kZip64Dword) {
+        std::vector<std::uint8_t> extra(header.extraLength);
+        const std::optional<Bytes> block = reader.read(at + kLocalHeaderSize + header.nameLength, extra)
+                                               ? findExtraBlock(extra, kExtraZip64)
+                                               : std::nullopt;
+        if (block && block->size() >= kCompressedSizeInBlock + 8) dataSize = le64(*block, kCompressedSizeInBlock);
+    }
+    return common::checkedAdd(headerSize, dataSize);
+}
+
 // Steps from local header to local header until a central header; every step moves on.
 std::uint64_t walkToCentralDirectory(ChunkReader& reader, common::NoticeSink& notices)
 {
@@ -166,7 +183,7 @@ std::uint64_t walkToCentralDirectory(ChunkReader& reader, common::NoticeSink& no
             return at;
         case kLocalHeaderSignature:
             if (!reader.read(at, header)) fail("local header cut off by the end of the file");
-            at += decodeLocalHeader(header).totalSize();
+            at = common::checkedAdd(at, localRecordSize(reader, at, decodeLocalHeader(header)));
             break;
         case kDataDescriptorSignature:
             at += kDataDescriptorSize;

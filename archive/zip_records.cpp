@@ -26,11 +26,6 @@ bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept
     return at <= bytes.size() && bytes.size() - at >= kSignatureSize && le32(bytes, at) == signature;
 }
 
-std::uint64_t LocalHeader::totalSize() const noexcept
-{
-    return std::uint64_t{kLocalHeaderSize} + nameLength + extraLength + compressedSize;
-}
-
 std::size_t CentralHeader::totalSize() const noexcept
 {
     return kCentralHeaderSize + std::size_t{nameLength} + extraLength + commentLength;

@@ -58,8 +58,6 @@ struct LocalHeader
     std::uint32_t compressedSize = 0;
     std::uint16_t nameLength = 0;
     std::uint16_t extraLength = 0;
-
-    std::uint64_t totalSize() const noexcept;
 };
 
 struct CentralHeader

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "archive/zip_reader.h"
@@ -35,6 +36,16 @@ TEST_F(ZipFromTools, InfoZipFromAPipeWritesDataDescriptors)
     EXPECT_EQ(m_zip.names(), Names{"-"});
     EXPECT_EQ(m_zip.reader.UnCompressed_Size(1), 3);
     EXPECT_EQ(m_zip.reader.SystemMadeBy(1), "UNIX");
+
+    // Without its end record the walk must step over the saturated local size.
+    std::vector<std::uint8_t> bytes = readBytes(m_dir.path() / "piped.zip");
+    const std::string endSignature = "PK\x05\x06";
+    const auto end = std::find_end(bytes.begin(), bytes.end(), endSignature.begin(), endSignature.end());
+    ASSERT_NE(end, bytes.end());
+    *end = 0;
+    ZipFixture withoutEnd;
+    withoutEnd.read(bytes);
+    EXPECT_EQ(withoutEnd.names(), Names{"-"});
 }
 
 TEST_F(ZipFromTools, InfoZipWithArchiveCommentAndFolder)
