@@ -4,7 +4,6 @@
 #include "report/report_writer.h"
 #include "report/scan.h"
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
