@@ -33,7 +33,7 @@ constexpr std::uint64_t kHostWindows = 0;
 constexpr std::uint64_t kHostUnix = 1;
 
 constexpr std::size_t kCrcSize = 4;
-constexpr std::size_t kMaxVintSize = 10; // 70 bits, enough for any 64-bit value
+constexpr std::size_t kMaxVintSize = 10;                  // 70 bits, enough for any 64-bit value
 constexpr std::uint64_t kMaxHeaderSize = 2 * 1024 * 1024; // a 3-byte size field at most
 
 // A variable-length integer: 7 bits a byte, lowest first, high bit set on all but the last.

@@ -27,8 +27,8 @@ std::optional<HeaderSpan> locateHeader(RarWindow& window, std::uint64_t at)
     return HeaderSpan{at + rar5::kCrcSize + size->length, size->value};
 }
 
-void addFileEntry(const rar5::Header& header, std::uint64_t dataAt, const common::CodePage& oemCodePage,
-                  WalkListener& listener)
+void addFileEntry(const rar5::Header& header, std::uint64_t dataAt,
+                  const common::CodePage& oemCodePage, WalkListener& listener)
 {
     rar5::FileHead head = rar5::decodeFileHead(header);
     head.entry.FileName = utf8OrOem(head.name, true, oemCodePage);
@@ -38,8 +38,7 @@ void addFileEntry(const rar5::Header& header, std::uint64_t dataAt, const common
 
 } // namespace
 
-void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage,
-                    WalkListener& listener)
+void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
 {
     std::uint64_t at = kRar5Signature.size();
     while (const auto where = locateHeader(window, at)) {

@@ -72,8 +72,8 @@ private:
         if (corrected && !take(correction)) return false;
         for (int left = (length & 0x7F) + 2; left > 0 && m_units.size() < m_legacy.size(); --left) {
             const std::uint8_t base = m_legacy[m_units.size()];
-            m_units.push_back(corrected ? static_cast<char16_t>(high << 8 | ((base + correction) & 0xFF))
-                                        : base);
+            m_units.push_back(
+                corrected ? static_cast<char16_t>(high << 8 | ((base + correction) & 0xFF)) : base);
         }
         return true;
     }
@@ -106,8 +106,7 @@ std::string decodeCompactName(Bytes legacy, Bytes encoded)
 
 std::string utf8OrOem(Bytes bytes, bool utf8Writer, const common::CodePage& oemCodePage)
 {
-    if (utf8Writer && common::isValidUtf8(bytes))
-        return std::string(bytes.begin(), bytes.end());
+    if (utf8Writer && common::isValidUtf8(bytes)) return std::string(bytes.begin(), bytes.end());
     return oemCodePage.toUtf8(bytes);
 }
 

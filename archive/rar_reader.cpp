@@ -35,7 +35,8 @@ std::int16_t Cls_Rar::Get_Contents(const std::string& ZipName, const ReadContext
     m_state.ReadStatus = 0;
     const auto source = context.files.openFile(ZipName);
     rar::RarWindow window(*source);
-    const auto start = window.bytesAt(0, std::min<std::uint64_t>(window.size(), rar::kRar5Signature.size()));
+    const auto start =
+        window.bytesAt(0, std::min<std::uint64_t>(window.size(), rar::kRar5Signature.size()));
     if (!start) return 0;
     if (startsWith(*start, rar::kMarkBlock)) {
         m_state.ReadStatus = kReadStatusRar;

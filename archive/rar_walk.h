@@ -23,8 +23,7 @@ public:
 void walkBlocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener);
 
 // The same for a RAR 5 archive, from the block after the signature.
-void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage,
-                    WalkListener& listener);
+void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener);
 
 // Raises the invalid-file-format error for a damaged archive.
 [[noreturn]] void throwDamaged(const char* reason);

@@ -19,13 +19,14 @@ std::optional<std::span<const std::uint8_t>> RarWindow::bytesAt(std::uint64_t of
 {
     if (offset > m_size || count > m_size - offset) return std::nullopt;
     if (!holds(offset, count)) {
-        const std::uint64_t fill = std::min<std::uint64_t>(std::max(count, kChunkSize), m_size - offset);
+        const std::uint64_t fill =
+            std::min<std::uint64_t>(std::max(count, kChunkSize), m_size - offset);
         m_buffer.resize(static_cast<std::size_t>(fill));
         m_source.readAt(offset, m_buffer);
         m_start = offset;
     }
-    return std::span<const std::uint8_t>(m_buffer).subspan(static_cast<std::size_t>(offset - m_start),
-                                                           count);
+    return std::span<const std::uint8_t>(m_buffer).subspan(
+        static_cast<std::size_t>(offset - m_start), count);
 }
 
 } // namespace tarvelo::archive::rar

@@ -28,8 +28,10 @@ TEST(Rar5Vint, Decoding)
         {"largest in one byte", {0x7F, 0xFF}, 127, 1},
         {"two bytes", {0x80, 0x01}, 128, 2},
         {"padded zero", {0x80, 0x80, 0x00}, 0, 3},
-        {"largest 64-bit value", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01},
-         UINT64_MAX, 10},
+        {"largest 64-bit value",
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01},
+         UINT64_MAX,
+         10},
     };
     for (const auto& c : cases) {
         const auto v = archive::rar5::decodeVint(c.bytes);
@@ -45,8 +47,10 @@ TEST(Rar5Vint, BeyondSixtyFourBitsIsDamage)
 {
     const Bytes tooWide = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02};
     const Bytes tooLong(11, 0x80);
-    EXPECT_EQ(failureOf([&] { archive::rar5::decodeVint(tooWide); }), ErrorNumber::InvalidFileFormat);
-    EXPECT_EQ(failureOf([&] { archive::rar5::decodeVint(tooLong); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(failureOf([&] { archive::rar5::decodeVint(tooWide); }),
+              ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(failureOf([&] { archive::rar5::decodeVint(tooLong); }),
+              ErrorNumber::InvalidFileFormat);
 }
 
 TEST(Rar5Reader, ListsFilesAndSkipsServiceHeaders)
@@ -56,8 +60,12 @@ TEST(Rar5Reader, ListsFilesAndSkipsServiceHeaders)
     RarFixture f;
     f.read(rar5Archive({rar5::mainHeader(), rar5::header(3, 0, rar5::vint(0) + "CMT", {}, hidden),
                         rar5::file(FileHeader("docs").withFileFlags(0x0001)),
-                        rar5::file(FileHeader("docs/a.txt").withData(hidden).withUnpackedSize(99)
-                                       .withCrc(0xCAFEF00D).withCompression(3 << 7).withHost(1)),
+                        rar5::file(FileHeader("docs/a.txt")
+                                       .withData(hidden)
+                                       .withUnpackedSize(99)
+                                       .withCrc(0xCAFEF00D)
+                                       .withCompression(3 << 7)
+                                       .withHost(1)),
                         rar5::endHeader(), rar5::file(FileHeader("after the end"))}));
     const auto& r = f.reader;
     ASSERT_EQ(f.names(), (std::vector<std::string>{"docs", "docs/a.txt"}));
@@ -80,13 +88,16 @@ TEST(Rar5Reader, Descriptions)
         const char* system;
         const char* version;
     } cases[] = {
-        {"stored on Windows", FileHeader("a").withCompression(0).withHost(0), "No Compression", "Win32", "5.0"},
-        {"fastest on Unix", FileHeader("a").withCompression(1 << 7).withHost(1), "Fastest", "UNIX", "5.0"},
-        {"best, RAR 7 algorithm", FileHeader("a").withCompression(5 << 7 | 1), "Maximum", "Win32", "7.0"},
-        {"unknown method, host and algorithm", FileHeader("a").withCompression(6 << 7 | 9).withHost(2),
-         "Unknown", "unKnown", "0.0"},
-        {"solid flag and dictionary bits", FileHeader("a").withCompression(0x3C00 | 0x40 | 2 << 7), "Fast",
+        {"stored on Windows", FileHeader("a").withCompression(0).withHost(0), "No Compression",
          "Win32", "5.0"},
+        {"fastest on Unix", FileHeader("a").withCompression(1 << 7).withHost(1), "Fastest", "UNIX",
+         "5.0"},
+        {"best, RAR 7 algorithm", FileHeader("a").withCompression(5 << 7 | 1), "Maximum", "Win32",
+         "7.0"},
+        {"unknown method, host and algorithm",
+         FileHeader("a").withCompression(6 << 7 | 9).withHost(2), "Unknown", "unKnown", "0.0"},
+        {"solid flag and dictionary bits", FileHeader("a").withCompression(0x3C00 | 0x40 | 2 << 7),
+         "Fast", "Win32", "5.0"},
     };
     for (const auto& c : cases) {
         RarFixture f;
@@ -117,7 +128,8 @@ TEST(Rar5Reader, EncryptedHeadersListNothing)
 {
     RarFixture f;
     EXPECT_FALSE(failureOf([&] {
-        f.read(rar5Archive({rar5::header(4, 0, std::string(20, '\x01')), rar5::file(FileHeader("hidden"))}));
+        f.read(rar5Archive(
+            {rar5::header(4, 0, std::string(20, '\x01')), rar5::file(FileHeader("hidden"))}));
     }));
     EXPECT_EQ(f.reader.FileCount(), 0);
     EXPECT_EQ(f.state.ReadStatus, 6);
@@ -139,12 +151,15 @@ TEST(Rar5Reader, DamagedHeadersFail)
         {"header size zero", withSize(rar5::vint(0), "")},
         {"header size past 2 MiB", withSize(rar5::vint(3 * 1024 * 1024), "")},
         {"extra area larger than the header", rar5::header(2, 1, rar5::vint(9) + "ab")},
-        {"name running past the header", rar5::header(2, 0, rar5::vint(0) + rar5::vint(0) + rar5::vint(0) +
-                                                                 rar5::vint(0) + rar5::vint(0) + rar5::vint(9) + "ab")},
+        {"name running past the header",
+         rar5::header(2, 0,
+                      rar5::vint(0) + rar5::vint(0) + rar5::vint(0) + rar5::vint(0) +
+                          rar5::vint(0) + rar5::vint(9) + "ab")},
     };
     for (const auto& c : cases) {
         RarFixture f;
-        const Bytes bytes = rar5Archive({rar5::file(FileHeader("before")), c.damaged, rar5::file(FileHeader("after"))});
+        const Bytes bytes = rar5Archive(
+            {rar5::file(FileHeader("before")), c.damaged, rar5::file(FileHeader("after"))});
         EXPECT_EQ(failureOf([&] { f.read(bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
         EXPECT_EQ(f.names(), std::vector<std::string>{"before"}) << c.name;
     }
@@ -152,9 +167,11 @@ TEST(Rar5Reader, DamagedHeadersFail)
 
 TEST(Rar5Reader, HeaderCutOffByTheEndOfTheFile)
 {
-    const Bytes head = rar5Archive({rar5::mainHeader(), rar5::file(FileHeader("first").withData("0123"))});
-    const Bytes whole = rar5Archive({rar5::mainHeader(), rar5::file(FileHeader("first").withData("0123")),
-                                     rar5::file(FileHeader("second"))});
+    const Bytes head =
+        rar5Archive({rar5::mainHeader(), rar5::file(FileHeader("first").withData("0123"))});
+    const Bytes whole =
+        rar5Archive({rar5::mainHeader(), rar5::file(FileHeader("first").withData("0123")),
+                     rar5::file(FileHeader("second"))});
     for (std::size_t length = head.size() - 4; length < whole.size(); ++length) {
         RarFixture f;
         EXPECT_FALSE(failureOf([&] { f.read({whole.data(), length}); })) << length;

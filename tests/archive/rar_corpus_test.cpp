@@ -33,7 +33,8 @@ bool startsWith(const Bytes& bytes, const Bytes& prefix)
 Listing expectedListing(const std::vector<ManifestEntry>& entries, const Bytes& bytes)
 {
     Listing out;
-    const bool recognised = startsWith(bytes, rar4::marker()) || startsWith(bytes, rar5::signature());
+    const bool recognised =
+        startsWith(bytes, rar4::marker()) || startsWith(bytes, rar5::signature());
     if (!recognised) return out;
     const bool backslashes = startsWith(bytes, rar4::marker());
     for (const ManifestEntry& e : entries) {
@@ -56,7 +57,8 @@ std::vector<CorpusRar> corpusRars()
 {
     std::vector<CorpusRar> out;
     for (const auto& [archive, entries] : readManifest())
-        if (archive.starts_with("rar/")) out.push_back({archive, readBytes(corpusDir() / archive), entries});
+        if (archive.starts_with("rar/"))
+            out.push_back({archive, readBytes(corpusDir() / archive), entries});
     return out;
 }
 
@@ -92,7 +94,8 @@ public:
         const std::size_t everyLengthUpTo = size <= kSmallArchive ? size : kEveryLengthUpTo;
         std::size_t previousLength = 0;
         std::size_t previousCount = countAt(0, archive);
-        for (std::size_t length = 1; length <= size; length += length < everyLengthUpTo ? 1 : kStride) {
+        for (std::size_t length = 1; length <= size;
+             length += length < everyLengthUpTo ? 1 : kStride) {
             const std::size_t count = countAt(length, archive);
             if (count > previousCount && length - previousLength > 1)
                 probeGrowth(previousLength, length, previousCount, archive);
@@ -116,7 +119,8 @@ private:
     }
 
     // The listing grew somewhere in (low, high]: find the first length and read its sides.
-    void probeGrowth(std::size_t low, std::size_t high, std::size_t lowCount, const std::string& archive)
+    void probeGrowth(std::size_t low, std::size_t high, std::size_t lowCount,
+                     const std::string& archive)
     {
         while (high - low > 1) {
             const std::size_t middle = low + (high - low) / 2;

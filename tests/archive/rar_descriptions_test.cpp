@@ -14,7 +14,8 @@ TEST(RarDescriptions, SystemName)
     {
         std::uint8_t code;
         const char* text;
-    } cases[] = {{0, "MS-DOS"}, {1, "OS/2"}, {2, "Win32"}, {3, "UNIX"}, {4, "unKnown"}, {255, "unKnown"}};
+    } cases[] = {{0, "MS-DOS"}, {1, "OS/2"},    {2, "Win32"},
+                 {3, "UNIX"},   {4, "unKnown"}, {255, "unKnown"}};
     for (const auto& c : cases) EXPECT_EQ(SystemName(c.code), c.text) << int{c.code};
 }
 
@@ -24,9 +25,9 @@ TEST(RarDescriptions, MethodName)
     {
         std::int16_t method;
         const char* text;
-    } cases[] = {{0x30, "No Compression"}, {0x31, "Fastest"}, {0x32, "Fast"}, {0x33, "Normal"},
-                 {0x34, "Good"},           {0x35, "Maximum"}, {0x2F, "Unknown"}, {0x36, "Unknown"},
-                 {0, "Unknown"}};
+    } cases[] = {{0x30, "No Compression"}, {0x31, "Fastest"}, {0x32, "Fast"},
+                 {0x33, "Normal"},         {0x34, "Good"},    {0x35, "Maximum"},
+                 {0x2F, "Unknown"},        {0x36, "Unknown"}, {0, "Unknown"}};
     for (const auto& c : cases) EXPECT_EQ(MethodName(c.method), c.text) << c.method;
 }
 
@@ -36,7 +37,7 @@ TEST(RarDescriptions, VersionText)
     {
         std::uint8_t version;
         const char* text;
-    } cases[] = {{29, "2.9"}, {20, "2.0"}, {15, "1.5"}, {7, "0.7"},  {0, "0.0"},
+    } cases[] = {{29, "2.9"}, {20, "2.0"}, {15, "1.5"}, {7, "0.7"},    {0, "0.0"},
                  {9, "0.9"},  {10, "1.0"}, {36, "3.6"}, {100, "10.0"}, {255, "25.5"}};
     for (const auto& c : cases) EXPECT_EQ(VersionText(c.version), c.text) << int{c.version};
 }
@@ -47,7 +48,8 @@ TEST(RarDescriptions, LongToWord)
     {
         std::int32_t x;
         std::int16_t word;
-    } cases[] = {{65535, -1}, {32768, -32768}, {32767, 32767}, {-1, -1}, {-32768, -32768}, {98303, 32767}};
+    } cases[] = {{65535, -1}, {32768, -32768},  {32767, 32767},
+                 {-1, -1},    {-32768, -32768}, {98303, 32767}};
     for (const auto& c : cases) EXPECT_EQ(LongToWord(c.x), c.word) << c.x;
     for (std::int32_t x : {-32769, 98304, INT32_MAX, INT32_MIN})
         EXPECT_EQ(failureOf([x] { LongToWord(x); }), ErrorNumber::Overflow) << x;

@@ -88,8 +88,7 @@ struct FileBlock
     std::string afterName; // salt, extended time or comment block, inside HEAD_SIZE
 
 private:
-    template <typename T>
-    FileBlock& set(T& field, T value)
+    template <typename T> FileBlock& set(T& field, T value)
     {
         field = std::move(value);
         return *this;
@@ -139,8 +138,7 @@ struct FileHeader
     std::string extra; // the extra area's records
 
 private:
-    template <typename T>
-    FileHeader& set(T& field, T value)
+    template <typename T> FileHeader& set(T& field, T value)
     {
         field = std::move(value);
         return *this;

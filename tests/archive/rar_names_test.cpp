@@ -21,7 +21,11 @@ TEST(RarCompactName, Codes)
         std::string encoded;
         const char* expected;
     } cases[] = {
-        {"one byte each (code 0)", "ab", std::string("\x00\x00" "ab", 4), "ab"},
+        {"one byte each (code 0)", "ab",
+         std::string("\x00\x00"
+                     "ab",
+                     4),
+         "ab"},
         {"byte under the high byte (code 1)", "??", "\x04\x50\x42\x35", "те"},
         {"two bytes (code 2)", "?", std::string("\x00\x80\xAC\x20", 4), "€"},
         {"run from the legacy name (code 3)", "abcdef", std::string("\x00\xC0\x04", 3), "abcdef"},
@@ -29,13 +33,23 @@ TEST(RarCompactName, Codes)
         {"run stops at the legacy name's end", "ab", std::string("\x00\xC0\x7F", 3), "ab"},
         {"surrogate pair", "?", std::string("\x00\xA0\x35\xD8\x00\xDC", 6), "\xF0\x9D\x90\x80"},
         {"lone surrogate", "?", std::string("\x00\x80\x00\xD8", 4), "\xEF\xBF\xBD"},
-        {"stops at a zero unit", "ab", std::string("\x00\x00" "a\x00" "b", 5), "a"},
-        {"bytes run out inside a two-byte unit", "ab", std::string("\x00\x20" "a\x41", 4), "a"},
+        {"stops at a zero unit", "ab",
+         std::string("\x00\x00"
+                     "a\x00"
+                     "b",
+                     5),
+         "a"},
+        {"bytes run out inside a two-byte unit", "ab",
+         std::string("\x00\x20"
+                     "a\x41",
+                     4),
+         "a"},
         {"nothing but the high byte", "ab", "\x04", ""},
         {"nothing at all", "ab", "", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(archive::rar::decodeCompactName(raw(c.legacy), raw(c.encoded)), c.expected) << c.name;
+        EXPECT_EQ(archive::rar::decodeCompactName(raw(c.legacy), raw(c.encoded)), c.expected)
+            << c.name;
 }
 
 TEST(RarFileName, EncodingByFlagAndHost)
@@ -55,13 +69,15 @@ TEST(RarFileName, EncodingByFlagAndHost)
         {"UTF-8 from UNIX", "\xC5\xA1kola", 0, 3, "škola"},
         {"invalid UTF-8 from UNIX is OEM", "\x9F\x61j", 0, 3, "čaj"},
         {"Unicode flag without a zero byte is UTF-8", "caf\xC3\xA9", unicode, 2, "café"},
-        {"Unicode flag with compact name", std::string("????\0\x04\x55\x42\x35\x41\x42", 11), unicode, 2, "тест"},
+        {"Unicode flag with compact name", std::string("????\0\x04\x55\x42\x35\x41\x42", 11),
+         unicode, 2, "тест"},
         {"compact part empty: legacy name", std::string("d\\x.txt\0", 8), unicode, 2, "d\\x.txt"},
         {"separators stay as stored", "dir\\file", 0, 2, "dir\\file"},
         {"empty name", "", 0, 2, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(archive::rar::decodeFileName(raw(c.field), c.flags, c.host, cp852), c.expected) << c.name;
+        EXPECT_EQ(archive::rar::decodeFileName(raw(c.field), c.flags, c.host, cp852), c.expected)
+            << c.name;
 }
 
 } // namespace

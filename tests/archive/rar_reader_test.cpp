@@ -18,8 +18,12 @@ Bytes plainFile(const std::string& name, const std::string& data = "abc")
 Bytes workedExample()
 {
     return rar4::archive({rar4::marker(), rar4::mainHead(),
-                          rar4::file(FileBlock("a.txt").withData("xyz").withHost(2).withUnpSize(3)
-                                          .withUnpVer(29).withMethod(0x30)),
+                          rar4::file(FileBlock("a.txt")
+                                         .withData("xyz")
+                                         .withHost(2)
+                                         .withUnpSize(3)
+                                         .withUnpVer(29)
+                                         .withMethod(0x30)),
                           rar4::endArc()});
 }
 
@@ -69,9 +73,10 @@ TEST(RarReader, BeforeAnyRead)
 TEST(RarReader, EntryNumbersOutsideTheListing)
 {
     RarFixture f;
-    f.read(rar4::archive({rar4::marker(), rar4::mainHead(),
-                          rar4::file(FileBlock("one").withData("1").withCrc(0xDEADBEEF).withMethod(0x33)),
-                          rar4::file(FileBlock("two").withData("22").withUnpSize(7).withMethod(0x35))}));
+    f.read(rar4::archive(
+        {rar4::marker(), rar4::mainHead(),
+         rar4::file(FileBlock("one").withData("1").withCrc(0xDEADBEEF).withMethod(0x33)),
+         rar4::file(FileBlock("two").withData("22").withUnpSize(7).withMethod(0x35))}));
     const auto& r = f.reader;
     ASSERT_EQ(f.names(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(r.CRC32(1), static_cast<std::int32_t>(0xDEADBEEF));
@@ -108,8 +113,8 @@ TEST(RarReader, DirectoryAndPasswordFlags)
     };
     for (const auto& c : cases) {
         RarFixture f;
-        f.read(rar4::archive({rar4::marker(), rar4::mainHead(),
-                              rar4::file(FileBlock("x").withFlags(c.flags))}));
+        f.read(rar4::archive(
+            {rar4::marker(), rar4::mainHead(), rar4::file(FileBlock("x").withFlags(c.flags))}));
         ASSERT_EQ(f.reader.FileCount(), 1) << c.name;
         EXPECT_EQ(f.reader.IsDir(1), c.isDir) << c.name;
         EXPECT_EQ(f.reader.Encrypted(1), c.encrypted) << c.name;
@@ -129,7 +134,8 @@ TEST(RarReader, FilesThatAreNoRar15Archive)
         {"six bytes of the marker", Bytes(marker.begin(), marker.begin() + 6), 0},
         {"other seven bytes", {'R', 'a', 'r', '!', 0x1A, 0x07, 0x02}, 0},
         {"RAR 1.4 signature", {'R', 'E', '~', '^', 0x07, 0x00, 0x88, 0x67}, 0},
-        {"marker behind other data", rar4::archive({{'M', 'Z'}, marker, rar4::mainHead(), plainFile("a")}), 0},
+        {"marker behind other data",
+         rar4::archive({{'M', 'Z'}, marker, rar4::mainHead(), plainFile("a")}), 0},
         {"marker alone", marker, 6},
         {"marker and one byte", rar4::archive({marker, {0x73}}), 6},
     };
@@ -155,45 +161,53 @@ TEST(RarReader, WalkSkipsEveryBlockBySize)
         Bytes archive;
         std::vector<std::string> names;
     } cases[] = {
-        {"extended time", rar4::archive({rar4::marker(), rar4::mainHead(),
-                                          rar4::file(FileBlock("a").withData("12").withFlags(0x9000)
-                                                          .withAfterName(extTime + hidden)),
-                                          plainFile("b")}),
-         {"a", "b"}},
-        {"salt", rar4::archive({rar4::marker(), rar4::mainHead(),
-                                rar4::file(FileBlock("a").withFlags(0x8404).withAfterName(salt + hidden)),
-                                plainFile("b")}),
-         {"a", "b"}},
-        {"high size words", rar4::archive({rar4::marker(), rar4::mainHead(),
-                                           rar4::file(FileBlock("a").withData(hidden).withFlags(0x8100)),
-                                           plainFile("b")}),
-         {"a", "b"}},
-        {"service header with data", rar4::archive({rar4::marker(), rar4::mainHead(),
-                                                    rar4::file(FileBlock("CMT").withData(hidden).withType(0x7A)),
-                                                    plainFile("b")}),
-         {"b"}},
-        {"service header with sub-data in its header",
+        {"extended time",
          rar4::archive({rar4::marker(), rar4::mainHead(),
-                        rar4::file(FileBlock("AV").withFlags(0xC000).withType(0x7A).withAfterName(hidden)),
+                        rar4::file(FileBlock("a").withData("12").withFlags(0x9000).withAfterName(
+                            extTime + hidden)),
+                        plainFile("b")}),
+         {"a", "b"}},
+        {"salt",
+         rar4::archive({rar4::marker(), rar4::mainHead(),
+                        rar4::file(FileBlock("a").withFlags(0x8404).withAfterName(salt + hidden)),
+                        plainFile("b")}),
+         {"a", "b"}},
+        {"high size words",
+         rar4::archive({rar4::marker(), rar4::mainHead(),
+                        rar4::file(FileBlock("a").withData(hidden).withFlags(0x8100)),
+                        plainFile("b")}),
+         {"a", "b"}},
+        {"service header with data",
+         rar4::archive({rar4::marker(), rar4::mainHead(),
+                        rar4::file(FileBlock("CMT").withData(hidden).withType(0x7A)),
                         plainFile("b")}),
          {"b"}},
-        {"old subblock with data", rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"),
-                                                  rar4::longBlock(0x77, std::string("\x00\x01\x00", 3), hidden),
-                                                  plainFile("b")}),
+        {"service header with sub-data in its header",
+         rar4::archive(
+             {rar4::marker(), rar4::mainHead(),
+              rar4::file(FileBlock("AV").withFlags(0xC000).withType(0x7A).withAfterName(hidden)),
+              plainFile("b")}),
+         {"b"}},
+        {"old subblock with data",
+         rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"),
+                        rar4::longBlock(0x77, std::string("\x00\x01\x00", 3), hidden),
+                        plainFile("b")}),
          {"a", "b"}},
-        {"old recovery record", rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"),
-                                               rar4::longBlock(0x78, "PROTECT+", hidden),
-                                               plainFile("b")}),
+        {"old recovery record",
+         rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"),
+                        rar4::longBlock(0x78, "PROTECT+", hidden), plainFile("b")}),
          {"a", "b"}},
         {"comment block inside the archive header",
          rar4::archive({rar4::marker(), rar4::mainHead(0x0002, rar4::commentBlock(hidden, 0x33)),
                         plainFile("a")}),
          {"a"}},
-        {"unknown block without data", rar4::archive({rar4::marker(), rar4::mainHead(),
-                                                      rar4::block(0x79, 0, hidden), plainFile("a")}),
+        {"unknown block without data",
+         rar4::archive(
+             {rar4::marker(), rar4::mainHead(), rar4::block(0x79, 0, hidden), plainFile("a")}),
          {"a"}},
-        {"end of archive", rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"),
-                                          rar4::endArc(), plainFile("after the end")}),
+        {"end of archive",
+         rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("a"), rar4::endArc(),
+                        plainFile("after the end")}),
          {"a"}},
     };
     for (const auto& c : cases) {
@@ -210,7 +224,8 @@ TEST(RarReader, DamagedBlockHeadersFail)
         const char* name;
         Bytes damaged;
     } cases[] = {
-        {"block shorter than its 7 bytes", [] {
+        {"block shorter than its 7 bytes",
+         [] {
              Bytes b = rar4::block(0x79, 0, "");
              b[5] = 6; // HEAD_SIZE
              return b;
@@ -220,7 +235,8 @@ TEST(RarReader, DamagedBlockHeadersFail)
         {"file header with high size words shorter than 40 bytes",
          rar4::block(0x74, 0x8100, std::string(25, '\0'))},
         {"long block without room for ADD_SIZE", rar4::block(0x78, 0x8000, "123")},
-        {"name running past HEAD_SIZE", [] {
+        {"name running past HEAD_SIZE",
+         [] {
              Bytes b = rar4::file(FileBlock("name"));
              b[26] = 5; // NAME_SIZE one past the header
              return b;
@@ -228,8 +244,8 @@ TEST(RarReader, DamagedBlockHeadersFail)
     };
     for (const auto& c : cases) {
         RarFixture f;
-        const Bytes bytes = rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("before"), c.damaged,
-                                           plainFile("after")});
+        const Bytes bytes = rar4::archive(
+            {rar4::marker(), rar4::mainHead(), plainFile("before"), c.damaged, plainFile("after")});
         EXPECT_EQ(failureOf([&] { f.read(bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
         EXPECT_EQ(f.names(), std::vector<std::string>{"before"}) << c.name;
         EXPECT_EQ(f.state.ReadStatus, 6) << c.name;
@@ -268,7 +284,10 @@ TEST(RarReader, HighSizeWords)
 {
     RarFixture f;
     f.read(rar4::archive({rar4::marker(), rar4::mainHead(),
-                          rar4::file(FileBlock("huge.iso").withData("x").withFlags(0x8100).withUnpSize(0x80000001)
+                          rar4::file(FileBlock("huge.iso")
+                                         .withData("x")
+                                         .withFlags(0x8100)
+                                         .withUnpSize(0x80000001)
                                          .withHighSizes(1, 2)),
                           plainFile("beyond the data")}));
     ASSERT_EQ(f.names(), std::vector<std::string>{"huge.iso"});
@@ -280,9 +299,10 @@ TEST(RarReader, FirstPartOfAMultiVolumeArchive)
 {
     const std::uint16_t volumeNewNumberingFirst = 0x0111;
     RarFixture f;
-    f.read(rar4::archive({rar4::marker(), rar4::mainHead(volumeNewNumberingFirst), plainFile("dir\\small"),
-                          rar4::file(FileBlock("dir\\big").withData("first part").withFlags(0x8002)),
-                          rar4::block(0x7B, 0x400F, std::string(13, '\x11'))}));
+    f.read(rar4::archive(
+        {rar4::marker(), rar4::mainHead(volumeNewNumberingFirst), plainFile("dir\\small"),
+         rar4::file(FileBlock("dir\\big").withData("first part").withFlags(0x8002)),
+         rar4::block(0x7B, 0x400F, std::string(13, '\x11'))}));
     EXPECT_EQ(f.names(), (std::vector<std::string>{"dir\\small", "dir\\big"}));
 }
 
@@ -312,10 +332,12 @@ TEST(RarReader, NamesFromEveryEncoding)
 TEST(RarReader, StoredCommentsAreText)
 {
     RarFixture f;
-    f.read(rar4::archive({rar4::marker(), rar4::mainHead(0x0002, rar4::commentBlock("archive note")),
-                          rar4::file(FileBlock("a").withFlags(0x8008).withAfterName(rar4::commentBlock("file note"))),
-                          rar4::file(FileBlock("b").withFlags(0x8008).withAfterName(
-                              rar4::commentBlock("packed bytes", 0x33)))}));
+    f.read(
+        rar4::archive({rar4::marker(), rar4::mainHead(0x0002, rar4::commentBlock("archive note")),
+                       rar4::file(FileBlock("a").withFlags(0x8008).withAfterName(
+                           rar4::commentBlock("file note"))),
+                       rar4::file(FileBlock("b").withFlags(0x8008).withAfterName(
+                           rar4::commentBlock("packed bytes", 0x33)))}));
     EXPECT_EQ(f.names(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(f.reader.CommentsPack(), "archive note");
     EXPECT_EQ(f.reader.CommentsFile(1), "file note");
@@ -328,7 +350,8 @@ TEST(RarReader, StoredCommentsAreText)
 TEST(RarReader, SecondReadShowsOnlyTheSecondArchive)
 {
     RarFixture f;
-    f.read(rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("1"), plainFile("2"), plainFile("3")}));
+    f.read(rar4::archive(
+        {rar4::marker(), rar4::mainHead(), plainFile("1"), plainFile("2"), plainFile("3")}));
     f.read(rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("only")}));
     EXPECT_EQ(f.names(), std::vector<std::string>{"only"});
     EXPECT_EQ(f.reader.FileName(2), "");
@@ -337,7 +360,8 @@ TEST(RarReader, SecondReadShowsOnlyTheSecondArchive)
 TEST(RarReader, CountAfterAZipReadIsTheZipCount)
 {
     RarFixture f;
-    f.read(rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("1"), plainFile("2"), plainFile("3")}));
+    f.read(rar4::archive(
+        {rar4::marker(), rar4::mainHead(), plainFile("1"), plainFile("2"), plainFile("3")}));
     archive::Cls_Zip zip(f.state, common::CodePage::defaultOem());
     const Bytes zipBytes = readBytes(corpusDir() / "zip/comment_stored.zip");
     const MemoryArchive files(zipBytes);
