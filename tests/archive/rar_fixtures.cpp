@@ -74,18 +74,18 @@ Bytes mainHead(std::uint16_t flags, std::string_view afterFixedPart)
     return block(0x73, flags, std::string(body.data().begin(), body.data().end()));
 }
 
-Bytes file(const FileBlock& spec)
+Bytes file(const FileBlock& wanted)
 {
-    const bool large = (spec.flags & 0x0100) != 0;
+    const bool large = (wanted.flags & 0x0100) != 0;
     ByteBuilder body;
-    body.u32(static_cast<std::uint32_t>(spec.data.size())).u32(spec.unpSize).u8(spec.hostOs);
-    body.u32(spec.crc).u32(0).u8(spec.unpVer).u8(spec.method);
-    body.u16(static_cast<std::uint16_t>(spec.name.size())).u32(0x20);
-    if (large) body.u32(spec.highPackSize).u32(spec.highUnpSize);
-    body.text(spec.name).text(spec.afterName);
+    body.u32(static_cast<std::uint32_t>(wanted.data.size())).u32(wanted.unpSize).u8(wanted.hostOs);
+    body.u32(wanted.crc).u32(0).u8(wanted.unpVer).u8(wanted.method);
+    body.u16(static_cast<std::uint16_t>(wanted.name.size())).u32(0x20);
+    if (large) body.u32(wanted.highPackSize).u32(wanted.highUnpSize);
+    body.text(wanted.name).text(wanted.afterName);
     ByteBuilder out;
-    out.bytes(block(spec.type, spec.flags, std::string(body.data().begin(), body.data().end())));
-    out.text(spec.data);
+    out.bytes(block(wanted.type, wanted.flags, std::string(body.data().begin(), body.data().end())));
+    out.text(wanted.data);
     return out.data();
 }
 
@@ -146,16 +146,16 @@ Bytes mainHeader()
     return header(1, 0, vint(0));
 }
 
-Bytes file(const FileHeader& spec)
+Bytes file(const FileHeader& wanted)
 {
-    std::string fields = vint(spec.fileFlags) + vint(spec.unpackedSize) + vint(0x20);
-    if (spec.fileFlags & 0x0004) {
+    std::string fields = vint(wanted.fileFlags) + vint(wanted.unpackedSize) + vint(0x20);
+    if (wanted.fileFlags & 0x0004) {
         ByteBuilder crc;
-        crc.u32(spec.crc);
+        crc.u32(wanted.crc);
         fields.append(crc.data().begin(), crc.data().end());
     }
-    fields += vint(spec.compression) + vint(spec.hostOs) + vint(spec.name.size()) + spec.name;
-    return header(spec.type, 0, fields, spec.extra, spec.data);
+    fields += vint(wanted.compression) + vint(wanted.hostOs) + vint(wanted.name.size()) + wanted.name;
+    return header(wanted.type, 0, fields, wanted.extra, wanted.data);
 }
 
 Bytes endHeader()

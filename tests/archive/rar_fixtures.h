@@ -100,7 +100,7 @@ Bytes block(std::uint8_t type, std::uint16_t flags, std::string_view body);
 // A block with flag 0x8000: ADD_SIZE, more fixed fields, then the data ADD_SIZE counts.
 Bytes longBlock(std::uint8_t type, std::string_view moreFields, std::string_view data);
 Bytes mainHead(std::uint16_t flags = 0, std::string_view afterFixedPart = {});
-Bytes file(const FileBlock& spec);
+Bytes file(const FileBlock& wanted);
 Bytes endArc();
 // An inline comment block (old style) holding text, stored or marked as packed.
 std::string commentBlock(std::string_view text, std::uint8_t method = 0x30);
@@ -149,7 +149,7 @@ Bytes signature();
 Bytes header(std::uint64_t type, std::uint64_t flags, std::string_view fields,
              std::string_view extra = {}, std::string_view data = {});
 Bytes mainHeader();
-Bytes file(const FileHeader& spec);
+Bytes file(const FileHeader& wanted);
 Bytes endHeader();
 
 } // namespace rar5
