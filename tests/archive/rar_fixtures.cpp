@@ -84,7 +84,8 @@ Bytes file(const FileBlock& wanted)
     if (large) body.u32(wanted.highPackSize).u32(wanted.highUnpSize);
     body.text(wanted.name).text(wanted.afterName);
     ByteBuilder out;
-    out.bytes(block(wanted.type, wanted.flags, std::string(body.data().begin(), body.data().end())));
+    out.bytes(
+        block(wanted.type, wanted.flags, std::string(body.data().begin(), body.data().end())));
     out.text(wanted.data);
     return out.data();
 }
@@ -154,7 +155,8 @@ Bytes file(const FileHeader& wanted)
         crc.u32(wanted.crc);
         fields.append(crc.data().begin(), crc.data().end());
     }
-    fields += vint(wanted.compression) + vint(wanted.hostOs) + vint(wanted.name.size()) + wanted.name;
+    fields +=
+        vint(wanted.compression) + vint(wanted.hostOs) + vint(wanted.name.size()) + wanted.name;
     return header(wanted.type, 0, fields, wanted.extra, wanted.data);
 }
 
