@@ -37,11 +37,14 @@ SMOKE_RUNS ?= 20000
 FUZZ_SECONDS ?= 300
 SEEDS_fuzz_zip_reader := $(CORPUS)/zip
 SEEDS_fuzz_rar_reader := $(CORPUS)/rar
+ISO_SEEDS := build/iso-seeds
+SEEDS_fuzz_iso_reader := $(ISO_SEEDS)
 
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	    -DTARVELO_FUZZ=ON -DTARVELO_GUI=OFF -DTARVELO_TESTS=OFF -DTARVELO_WERROR=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/make_iso_seeds.sh $(ISO_SEEDS)
 
 FUZZ_FLAGS := -timeout=10 -rss_limit_mb=2048
 run_fuzzer = mkdir -p $(FUZZ_WORK)/$(1) && \

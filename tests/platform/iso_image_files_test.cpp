@@ -30,8 +30,8 @@ std::string fileBytes(const fs::path& path)
     return {bytes.begin(), bytes.end()};
 }
 
-// A tree with the names, depths, sizes and archives a disc may hold, and the same tree
-// made into images by xorriso.
+// A tree with the names, depths, sizes and archives a disc may hold, made into images by
+// xorriso.
 class IsoImageFiles : public ::testing::Test
 {
   protected:
@@ -40,18 +40,7 @@ class IsoImageFiles : public ::testing::Test
         if (!test::xorrisoAvailable()) return;
         s_dir = std::make_unique<test::TempDir>();
         const test::TempDir& dir = *s_dir;
-        dir.write("tree/Četa računa, đak i žaba.txt", "Serbian Latin");
-        dir.write("tree/Ђурђевдан/Песма.txt", "Cyrillic");
-        dir.write("tree/日本/ファイル.txt", "CJK");
-        dir.write("tree/A name of exactly sixty-four characters, at the Joliet limit.txt", "64");
-        dir.write("tree/deep/1/2/3/4/5/6/7/8/9/bottom.txt", "ten levels down");
-        dir.write("tree/README", "no extension");
-        dir.write("tree/zero.bin", "");
-        dir.write("tree/large.bin", std::string(300000, 'x'));
-        fs::create_directories(dir.path() / "tree/empty");
-        dir.write("tree/archives/inner.zip", fileBytes(test::corpusDir() / "zip/infozip_unix.zip"));
-        dir.write("tree/archives/deeper/second.RAR",
-                  fileBytes(test::corpusDir() / "rar/rar5_subdirs.rar"));
+        test::writeMixedTree(dir.path() / "tree");
         for (const auto& [name, options] : kImages)
             test::makeIsoImage(dir.path() / "tree", dir.path() / name, options);
     }

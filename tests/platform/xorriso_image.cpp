@@ -1,17 +1,53 @@
 #include "tests/platform/xorriso_image.h"
 
+#include "tests/support/corpus.h"
+
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 namespace tarvelo::test {
+
+namespace fs = std::filesystem;
+
 namespace {
 
-std::string quoted(const std::filesystem::path& path)
+std::string quoted(const fs::path& path)
 {
     return "'" + path.string() + "'";
 }
 
+void write(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string corpusFile(const std::string& name)
+{
+    const auto bytes = readBytes(corpusDir() / name);
+    return {bytes.begin(), bytes.end()};
+}
+
 } // namespace
+
+void writeMixedTree(const fs::path& folder)
+{
+    write(folder / "Četa računa, đak i žaba.txt", "Serbian Latin");
+    write(folder / "Ђурђевдан/Песма.txt", "Cyrillic");
+    write(folder / "日本/ファイル.txt", "CJK");
+    write(folder / "A name of exactly sixty-four characters, at the Joliet limit.txt", "64");
+    write(folder / "deep/1/2/3/4/5/6/7/8/9/bottom.txt", "ten levels down");
+    write(folder / "README", "no extension");
+    write(folder / "zero.bin", "");
+    write(folder / "large.bin", std::string(300000, 'x'));
+    fs::create_directories(folder / "empty");
+    write(folder / "archives/inner.zip", corpusFile("zip/infozip_unix.zip"));
+    write(folder / "archives/broken.zip", "nothing an archive has");
+    write(folder / "archives/deeper/second.RAR", corpusFile("rar/rar5_subdirs.rar"));
+}
 
 bool xorrisoAvailable()
 {
