@@ -23,6 +23,12 @@ demo: build
 
 test: unit-test fuzz-smoke
 
+# Every bench/*_bench.sh takes the build folder and prints its own figures.
+bench: build
+	@for script in bench/*_bench.sh; do \
+	    echo "== $$script"; bash $$script $(BUILD) || exit 1; \
+	done
+
 unit-test: deps
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_WERROR=ON \
 	    -DTARVELO_SANITIZE=ON -DTARVELO_CORPUS_DIR=$(CORPUS)
