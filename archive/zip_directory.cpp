@@ -63,12 +63,15 @@ std::optional<std::pair<std::uint64_t, Zip64EndRecord>> findZip64EndRecord(
 {
     const std::vector<std::uint8_t> locator = readRange(source, tail, locatorAt, kZip64LocatorSize);
     if (!hasSignature(locator, 0, kZip64LocatorSignature)) return std::nullopt;
-    const std::uint64_t stated = decodeZip64Locator(std::span(locator).first<kZip64LocatorSize>()).endRecordOffset;
-    for (const std::uint64_t at : {stated, locatorAt - std::min<std::uint64_t>(locatorAt, kZip64EndRecordSize)}) {
+    const std::uint64_t stated =
+        decodeZip64Locator(std::span(locator).first<kZip64LocatorSize>()).endRecordOffset;
+    for (const std::uint64_t at :
+         {stated, locatorAt - std::min<std::uint64_t>(locatorAt, kZip64EndRecordSize)}) {
         if (at > locatorAt || locatorAt - at < kZip64EndRecordSize) continue;
         const std::vector<std::uint8_t> record = readRange(source, tail, at, kZip64EndRecordSize);
         if (hasSignature(record, 0, kZip64EndRecordSignature))
-            return std::pair(at, decodeZip64EndRecord(std::span(record).first<kZip64EndRecordSize>()));
+            return std::pair(at,
+                             decodeZip64EndRecord(std::span(record).first<kZip64EndRecordSize>()));
     }
     return std::nullopt;
 }
@@ -99,7 +102,8 @@ std::uint64_t directoryStart(const platform::ByteSource& source, const FileTail&
     const std::uint64_t beforeEnd = facts.end - (sizeFits ? facts.size : facts.end);
     if (facts.offset == beforeEnd) return beforeEnd;
     if (facts.offset <= facts.end && facts.end - facts.offset >= kSignatureSize &&
-        hasSignature(readRange(source, tail, facts.offset, kSignatureSize), 0, kCentralHeaderSignature))
+        hasSignature(readRange(source, tail, facts.offset, kSignatureSize), 0,
+                     kCentralHeaderSignature))
         return facts.offset;
     if (!sizeFits) fail("the central directory lies outside the file");
     return beforeEnd;
@@ -118,7 +122,8 @@ CentralDirectory readByEndRecord(const platform::ByteSource& source, const FileT
     if (facts.entries == 0) return directory;
 
     const std::uint64_t start = directoryStart(source, tail, facts);
-    directory.headers = readRange(source, tail, start, common::checkedCast<std::size_t>(facts.end - start));
+    directory.headers =
+        readRange(source, tail, start, common::checkedCast<std::size_t>(facts.end - start));
     if (!hasSignature(directory.headers, 0, kCentralHeaderSignature))
         fail("no central directory where the end record says");
     return directory;
@@ -158,14 +163,16 @@ private:
 std::uint64_t localRecordSize(ChunkReader& reader, std::uint64_t at, const LocalHeader& header)
 {
     constexpr std::size_t kCompressedSizeInBlock = 8;
-    const std::uint64_t headerSize = kLocalHeaderSize + std::uint64_t{header.nameLength} + header.extraLength;
+    const std::uint64_t headerSize =
+        kLocalHeaderSize + std::uint64_t{header.nameLength} + header.extraLength;
     std::uint64_t dataSize = header.compressedSize;
     if (dataSize == kZip64Dword) {
         std::vector<std::uint8_t> extra(header.extraLength);
-        const std::optional<Bytes> block = reader.read(at + kLocalHeaderSize + header.nameLength, extra)
-                                               ? findExtraBlock(extra, kExtraZip64)
-                                               : std::nullopt;
-        if (block && block->size() >= kCompressedSizeInBlock + 8) dataSize = le64(*block, kCompressedSizeInBlock);
+        if (reader.read(at + kLocalHeaderSize + header.nameLength, extra)) {
+            const std::optional<Bytes> block = findExtraBlock(extra, kExtraZip64);
+            if (block && block->size() >= kCompressedSizeInBlock + 8)
+                dataSize = le64(*block, kCompressedSizeInBlock);
+        }
     }
     return common::checkedAdd(headerSize, dataSize);
 }
@@ -216,7 +223,8 @@ std::vector<std::uint8_t> collectCentralHeaders(ChunkReader& reader, std::uint64
 
 } // namespace
 
-CentralDirectory readCentralDirectory(const platform::ByteSource& source, common::NoticeSink& notices)
+CentralDirectory readCentralDirectory(const platform::ByteSource& source,
+                                      common::NoticeSink& notices)
 {
     const FileTail tail = readTail(source);
     if (const std::optional<std::size_t> endAt = findEndRecord(tail.bytes, kEndSearchSize))

@@ -19,7 +19,8 @@ std::optional<std::string> unicodeBlockText(Bytes raw, std::uint16_t id, Bytes e
 {
     constexpr std::size_t kTextAt = 5; // version byte, then the CRC-32 of the plain field
     const std::optional<Bytes> block = findExtraBlock(extra, id);
-    if (!block || block->size() < kTextAt || (*block)[0] != kUnicodeExtraVersion) return std::nullopt;
+    if (!block || block->size() < kTextAt || (*block)[0] != kUnicodeExtraVersion)
+        return std::nullopt;
     if (le32(*block, 1) != common::crc32(raw)) return std::nullopt;
     const Bytes text = block->subspan(kTextAt);
     if (!common::isValidUtf8(text)) return std::nullopt;

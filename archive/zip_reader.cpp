@@ -53,7 +53,8 @@ ZipEntry makeEntry(const zip::CentralHeader& header, zip::Bytes variable,
     entry.LocalHeaderOffset = real.localHeaderOffset;
     entry.FileName = zip::decodeEntryText(name, zip::kExtraUnicodePath, origin, oemCodePage);
     entry.ExtraField = rawText(extra);
-    entry.FileComment = zip::decodeEntryText(comment, zip::kExtraUnicodeComment, origin, oemCodePage);
+    entry.FileComment =
+        zip::decodeEntryText(comment, zip::kExtraUnicodeComment, origin, oemCodePage);
     return entry;
 }
 
@@ -74,10 +75,9 @@ std::vector<ZipEntry> readEntries(const zip::CentralDirectory& directory,
         const zip::CentralHeader header =
             zip::decodeCentralHeader(bytes.subspan(at).first<zip::kCentralHeaderSize>());
         if (bytes.size() - at < header.totalSize()) break;
-        entries.push_back(makeEntry(
-            header, bytes.subspan(at + zip::kCentralHeaderSize, header.totalSize() - zip::kCentralHeaderSize),
-            oemCodePage));
-        at += header.totalSize();
+        const zip::Bytes record = bytes.subspan(at, header.totalSize());
+        entries.push_back(makeEntry(header, record.subspan(zip::kCentralHeaderSize), oemCodePage));
+        at += record.size();
     }
     return entries;
 }

@@ -23,7 +23,8 @@ std::uint64_t le64(Bytes bytes, std::size_t at) noexcept
 
 bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept
 {
-    return at <= bytes.size() && bytes.size() - at >= kSignatureSize && le32(bytes, at) == signature;
+    return at <= bytes.size() && bytes.size() - at >= kSignatureSize &&
+           le32(bytes, at) == signature;
 }
 
 std::size_t CentralHeader::totalSize() const noexcept

@@ -108,7 +108,8 @@ LocalHeader decodeLocalHeader(std::span<const std::uint8_t, kLocalHeaderSize> re
 CentralHeader decodeCentralHeader(std::span<const std::uint8_t, kCentralHeaderSize> rec) noexcept;
 EndRecord decodeEndRecord(std::span<const std::uint8_t, kEndRecordSize> rec) noexcept;
 Zip64Locator decodeZip64Locator(std::span<const std::uint8_t, kZip64LocatorSize> rec) noexcept;
-Zip64EndRecord decodeZip64EndRecord(std::span<const std::uint8_t, kZip64EndRecordSize> rec) noexcept;
+Zip64EndRecord
+decodeZip64EndRecord(std::span<const std::uint8_t, kZip64EndRecordSize> rec) noexcept;
 
 // The data of the first extra field block with the id; a block cut short counts as absent.
 std::optional<Bytes> findExtraBlock(Bytes extra, std::uint16_t id) noexcept;

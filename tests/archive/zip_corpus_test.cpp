@@ -72,7 +72,8 @@ TEST(ZipCorpus, ListsEveryArchiveAsTheManifestSays)
         const auto& entries = expected->second;
         ASSERT_EQ(zip.reader.FileCount(), static_cast<std::int32_t>(entries.size()));
         for (const ManifestEntry& entry : entries) {
-            EXPECT_EQ(withoutTrailingSlash(zip.reader.FileName(entry.index)), entry.name) << "entry " << entry.index;
+            EXPECT_EQ(withoutTrailingSlash(zip.reader.FileName(entry.index)), entry.name)
+                << "entry " << entry.index;
             EXPECT_EQ(zip.reader.IsDir(entry.index), entry.isDir) << entry.name;
         }
     }
@@ -95,7 +96,8 @@ std::set<std::size_t> cutLengths(const std::vector<std::uint8_t>& bytes)
         archive::zip::kZip64EndRecordSignature, archive::zip::kZip64LocatorSignature};
     for (std::size_t at = 0; at + 4 <= bytes.size(); ++at) {
         const std::uint32_t word = archive::zip::le32(bytes, at);
-        if (std::find(std::begin(signatures), std::end(signatures), word) == std::end(signatures)) continue;
+        if (std::find(std::begin(signatures), std::end(signatures), word) == std::end(signatures))
+            continue;
         for (const std::size_t n : {at - 1, at, at + 1})
             if (n < bytes.size()) lengths.insert(n);
     }
@@ -119,7 +121,8 @@ TEST(ZipCorpus, TruncatedCopiesEndInAListingOrAnError)
                 continue;
             }
             SCOPED_TRACE(archive + " cut at " + std::to_string(length));
-            ASSERT_LE(static_cast<std::size_t>(reader.FileCount()), length / archive::zip::kCentralHeaderSize);
+            ASSERT_LE(static_cast<std::size_t>(reader.FileCount()),
+                      length / archive::zip::kCentralHeaderSize);
             ASSERT_LE(notices.texts.size(), 1u);
             for (std::int32_t i = 1; i <= reader.FileCount(); ++i)
                 ASSERT_TRUE(common::isValidUtf8(reader.FileName(i))) << "entry " << i;

@@ -65,9 +65,9 @@ ZipImage buildZip(const std::vector<ZipMember>& members, const ZipOptions& optio
         const ZipMember& m = members[i];
         image.centralHeaders.push_back(out.size());
         out.u32(0x02014B50).u16(m.versionMadeBy).u16(m.versionNeeded).u16(m.flags).u16(m.method)
-            .u32(0).u32(m.crc32).u32(m.compressedSize.value_or(sizeOf(m.data))).u32(m.uncompressedSize)
-            .u16(lengthOf(m.name)).u16(lengthOf(m.extra)).u16(lengthOf(m.comment))
-            .u16(0).u16(0).u32(0).u32(localOffsets[i])
+            .u32(0).u32(m.crc32).u32(m.compressedSize.value_or(sizeOf(m.data)))
+            .u32(m.uncompressedSize).u16(lengthOf(m.name)).u16(lengthOf(m.extra))
+            .u16(lengthOf(m.comment)).u16(0).u16(0).u32(0).u32(localOffsets[i])
             .text(m.name).text(m.extra).text(m.comment);
     }
     const auto directorySize = static_cast<std::uint32_t>(out.size() - directoryAt);
@@ -91,7 +91,8 @@ ZipImage buildZip(const std::vector<ZipMember>& members, const ZipOptions& optio
 
 void poke32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value)
 {
-    for (std::size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void ZipFixture::read(std::vector<std::uint8_t> bytes)

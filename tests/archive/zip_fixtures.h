@@ -18,7 +18,10 @@ namespace tarvelo::test {
 class MemoryFiles final : public platform::FileOpener
 {
 public:
-    void add(const std::string& path, std::vector<std::uint8_t> bytes) { m_files[path] = std::move(bytes); }
+    void add(const std::string& path, std::vector<std::uint8_t> bytes)
+    {
+        m_files[path] = std::move(bytes);
+    }
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
     int openCount() const noexcept { return *m_open; }
 

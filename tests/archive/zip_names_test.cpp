@@ -16,8 +16,8 @@ Bytes bytesOf(std::string_view text)
 }
 
 // An Info-ZIP Unicode Path or Comment block made for the plain bytes crcOf.
-std::vector<std::uint8_t> unicodeBlock(std::uint16_t id, std::string_view crcOf, std::string_view text,
-                                       std::uint8_t version = 1)
+std::vector<std::uint8_t> unicodeBlock(std::uint16_t id, std::string_view crcOf,
+                                       std::string_view text, std::uint8_t version = 1)
 {
     return ByteBuilder()
         .u16(id)
@@ -47,7 +47,8 @@ constexpr std::uint16_t kNtfs = 0x0A3F;
 
 TEST(ZipNames, DecodesInTheWriterEncoding)
 {
-    const std::vector<std::uint8_t> timestamp = ByteBuilder().u16(0x5455).u16(5).u8(1).u32(0).data();
+    const std::vector<std::uint8_t> timestamp =
+        ByteBuilder().u16(0x5455).u16(5).u8(1).u32(0).data();
     const struct
     {
         const char* name;
@@ -64,13 +65,16 @@ TEST(ZipNames, DecodesInTheWriterEncoding)
         {"Unicode Path block", "\x8F", 0, kNtfs, unicodeBlock(0x7075, "\x8F", "Š"), "Š"},
         {"Unicode Path block after another block", "\x8F", 0, kDos,
          concat(timestamp, unicodeBlock(0x7075, "\x8F", "Š")), "Š"},
-        {"Unicode Path block made for other bytes", "\x8F", 0, kDos, unicodeBlock(0x7075, "old", "Š"), "Ć"},
-        {"Unicode Path block of an unknown version", "\x8F", 0, kDos, unicodeBlock(0x7075, "\x8F", "Š", 2), "Ć"},
-        {"Unicode Path block cut short", "\x8F", 0, kDos, withoutLastByte(unicodeBlock(0x7075, "\x8F", "Š")),
-         "Ć"},
-        {"Unicode Path block that is not UTF-8", "\x8F", 0, kDos, unicodeBlock(0x7075, "\x8F", "\xFF"), "Ć"},
-        {"Unicode Comment block does not name the entry", "\x8F", 0, kDos, unicodeBlock(0x6375, "\x8F", "Š"),
-         "Ć"},
+        {"Unicode Path block made for other bytes", "\x8F", 0, kDos,
+         unicodeBlock(0x7075, "old", "Š"), "Ć"},
+        {"Unicode Path block of an unknown version", "\x8F", 0, kDos,
+         unicodeBlock(0x7075, "\x8F", "Š", 2), "Ć"},
+        {"Unicode Path block cut short", "\x8F", 0, kDos,
+         withoutLastByte(unicodeBlock(0x7075, "\x8F", "Š")), "Ć"},
+        {"Unicode Path block that is not UTF-8", "\x8F", 0, kDos,
+         unicodeBlock(0x7075, "\x8F", "\xFF"), "Ć"},
+        {"Unicode Comment block does not name the entry", "\x8F", 0, kDos,
+         unicodeBlock(0x6375, "\x8F", "Š"), "Ć"},
         {"UTF-8 from UNIX without the flag", "Извештај", 0, kUnix, {}, "Извештај"},
         {"UTF-8 from macOS without the flag", "世界", 0, kOsX, {}, "世界"},
         {"OEM bytes from UNIX", "\x9F\x82", 0, kUnix, {}, "čé"},
@@ -78,7 +82,9 @@ TEST(ZipNames, DecodesInTheWriterEncoding)
     };
     for (const auto& c : cases) {
         const TextOrigin origin{c.flags, c.madeBy, c.extra};
-        EXPECT_EQ(decodeEntryText(bytesOf(c.raw), kExtraUnicodePath, origin, common::CodePage::defaultOem()), c.text)
+        EXPECT_EQ(decodeEntryText(bytesOf(c.raw), kExtraUnicodePath, origin,
+                                  common::CodePage::defaultOem()),
+                  c.text)
             << c.name;
     }
 }
@@ -87,7 +93,9 @@ TEST(ZipNames, EntryCommentsUseTheirOwnUnicodeBlock)
 {
     const std::vector<std::uint8_t> extra = unicodeBlock(0x6375, "\x8F", "Ćao");
     const TextOrigin origin{0, kDos, extra};
-    EXPECT_EQ(decodeEntryText(bytesOf("\x8F"), kExtraUnicodeComment, origin, common::CodePage::defaultOem()), "Ćao");
+    EXPECT_EQ(decodeEntryText(bytesOf("\x8F"), kExtraUnicodeComment, origin,
+                              common::CodePage::defaultOem()),
+              "Ćao");
 }
 
 TEST(ZipNames, ArchiveCommentIsUtf8WhenValidElseOem)

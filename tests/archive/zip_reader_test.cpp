@@ -28,6 +28,11 @@ std::optional<ErrorNumber> errorOf(const std::function<void()>& action)
     return std::nullopt;
 }
 
+std::vector<std::uint8_t> cutAt(const std::vector<std::uint8_t>& bytes, std::size_t length)
+{
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)};
+}
+
 std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> bytes, std::string_view more)
 {
     bytes.insert(bytes.end(), more.begin(), more.end());
@@ -92,7 +97,8 @@ TEST(ZipReader, WalksLocalHeadersWhenThereIsNoEndRecord)
     std::vector<std::uint8_t> damagedEnd = plain.bytes;
     poke32(damagedEnd, plain.endRecord, 0);
     // Sizes left to a data descriptor: the walk lands in the data, two words of it.
-    const ZipImage descriptor = buildZip({{.name = "s.txt", .data = "DATA1234", .flags = 8, .compressedSize = 0}});
+    const ZipImage descriptor =
+        buildZip({{.name = "s.txt", .data = "DATA1234", .flags = 8, .compressedSize = 0}});
     std::vector<std::uint8_t> descriptorNoEnd = descriptor.bytes;
     descriptorNoEnd.resize(descriptor.endRecord);
 
@@ -103,9 +109,7 @@ TEST(ZipReader, WalksLocalHeadersWhenThereIsNoEndRecord)
         Names names;
         std::size_t notices;
     } cases[] = {
-        {"end record cut off",
-         std::vector<std::uint8_t>(plain.bytes.begin(), plain.bytes.begin() + static_cast<long>(plain.endRecord)),
-         kThreeNames, 0},
+        {"end record cut off", cutAt(plain.bytes, plain.endRecord), kThreeNames, 0},
         {"end signature damaged", damagedEnd, kThreeNames, 0},
         {"data after a zero-size local header", descriptorNoEnd, {"s.txt"}, 1},
     };
@@ -136,10 +140,8 @@ TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
         {"empty file", {}, 0},
         {"shorter than an end record", ByteBuilder().text("PK\x03\x04 short").data(), 0},
         {"100 bytes of text", ByteBuilder().text(std::string(100, 'x')).data(), 1},
-        {"local header cut off", std::vector<std::uint8_t>(plain.bytes.begin(), plain.bytes.begin() + 20), 0},
-        {"local headers only", std::vector<std::uint8_t>(plain.bytes.begin(),
-                                                         plain.bytes.begin() + static_cast<long>(plain.centralHeaders[0])),
-         0},
+        {"local header cut off", cutAt(plain.bytes, 20), 0},
+        {"local headers only", cutAt(plain.bytes, plain.centralHeaders[0]), 0},
         {"first central header damaged", firstHeaderDamaged, 0},
         {"directory outside the file", offsetOutside, 0},
     };
@@ -168,7 +170,7 @@ TEST(ZipReader, EntryTableEndsAtTheFirstBrokenHeader)
         Names names;
     } cases[] = {
         {"second signature wrong", damaged(plain.centralHeaders[1], 0x01014B50), {"a.txt"}},
-        {"third header runs into the end record", damaged(third + 28, 0x0000FFFF), {"a.txt", "dir/"}},
+        {"third header runs into the end record", damaged(third + 28, 0xFFFF), {"a.txt", "dir/"}},
         {"end record counts fewer", damaged(plain.endRecord + 8, 0x00030002), {"a.txt", "dir/"}},
         {"end record counts more", damaged(plain.endRecord + 8, 0x00030009), kThreeNames},
     };
@@ -217,7 +219,8 @@ TEST(ZipReader, EntryProperties)
         {{.name = "flag 1", .flags = 0x0001}, false, true, 0, 0, 0},
         {{.name = "flags 9", .flags = 0x0009}, false, true, 0, 0, 0},
         {{.name = "flag 8", .flags = 0x0008}, false, false, 0, 0, 0},
-        {{.name = "big", .crc32 = 0xFFFFFFFF, .compressedSize = 3000000000u, .uncompressedSize = 0x80000000u},
+        {{.name = "big", .crc32 = 0xFFFFFFFF, .compressedSize = 3000000000u,
+          .uncompressedSize = 0x80000000u},
          false, false, -1, -1294967296, std::numeric_limits<std::int32_t>::min()},
     };
     std::vector<ZipMember> members;
@@ -243,13 +246,14 @@ TEST(ZipReader, DescribesCodedFields)
         std::uint16_t madeBy, needed, method;
         const char *systemMadeBy, *versionMadeBy, *systemNeeded, *versionNeeded, *methodName;
     } cases[] = {
-        {0x033F, 0x0014, 8, "UNIX", "6.3", "MS-DOS and OS/2 (FAT / VFAT / FAT32 file systems)", "2.0", "Deflated"},
+        {0x033F, 0x0014, 8, "UNIX", "6.3", "MS-DOS and OS/2 (FAT / VFAT / FAT32 file systems)",
+         "2.0", "Deflated"},
         {0x1300, 0xFFFF, 0xFFFF, "UnKnown", "0.0", "UnKnown", "25.5", "Unknown"},
         {0x0A2D, 0x0214, 12, "Windows NTFS", "4.5", "2 - OpenVMS", "2.0", "BZip2"},
     };
     std::vector<ZipMember> members;
     for (const auto& c : cases)
-        members.push_back({.name = "x", .versionMadeBy = c.madeBy, .versionNeeded = c.needed, .method = c.method});
+        members.push_back({.versionMadeBy = c.madeBy, .versionNeeded = c.needed, .method = c.method});
     ZipFixture zip;
     zip.read(buildZip(members).bytes);
     for (std::int32_t i = 1; i <= zip.reader.FileCount(); ++i) {
@@ -307,8 +311,10 @@ TEST(ZipReader, EntryNumbersThatNameNoEntry)
         EXPECT_FALSE(zip.reader.Encrypted(unused)) << unused;
     }
     for (const std::int32_t negative : {-1, std::numeric_limits<std::int32_t>::min()}) {
-        EXPECT_EQ(errorOf([&] { zip.reader.FileName(negative); }), ErrorNumber::SubscriptOutOfRange);
-        EXPECT_EQ(errorOf([&] { zip.reader.VersionNeeded(negative); }), ErrorNumber::SubscriptOutOfRange);
+        EXPECT_EQ(errorOf([&] { zip.reader.FileName(negative); }),
+                  ErrorNumber::SubscriptOutOfRange);
+        EXPECT_EQ(errorOf([&] { zip.reader.VersionNeeded(negative); }),
+                  ErrorNumber::SubscriptOutOfRange);
     }
 }
 

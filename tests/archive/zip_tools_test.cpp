@@ -40,7 +40,8 @@ TEST_F(ZipFromTools, InfoZipFromAPipeWritesDataDescriptors)
     // Without its end record the walk must step over the saturated local size.
     std::vector<std::uint8_t> bytes = readBytes(m_dir.path() / "piped.zip");
     const std::string endSignature = "PK\x05\x06";
-    const auto end = std::find_end(bytes.begin(), bytes.end(), endSignature.begin(), endSignature.end());
+    const auto end =
+        std::find_end(bytes.begin(), bytes.end(), endSignature.begin(), endSignature.end());
     ASSERT_NE(end, bytes.end());
     *end = 0;
     ZipFixture withoutEnd;
@@ -52,7 +53,8 @@ TEST_F(ZipFromTools, InfoZipWithArchiveCommentAndFolder)
 {
     m_dir.write("disc/readme.txt", "read me\n");
     m_dir.write("disc/docs/a.txt", "a\n");
-    ASSERT_TRUE(runIn(m_dir, "cd disc && printf 'Disc one\\n' | zip -q -r -z ../commented.zip readme.txt docs"));
+    ASSERT_TRUE(runIn(
+        m_dir, "cd disc && printf 'Disc one\\n' | zip -q -r -z ../commented.zip readme.txt docs"));
     readMade("commented.zip");
     EXPECT_EQ(m_zip.names(), (Names{"readme.txt", "docs/", "docs/a.txt"}));
     EXPECT_EQ(m_zip.reader.CommentsPack(), "Disc one");
@@ -71,7 +73,8 @@ TEST_F(ZipFromTools, PythonZipfileWithUtf8Names)
                            "    z.writestr('plain.txt', 'c')\n");
     ASSERT_TRUE(runIn(m_dir, "python3 make.py"));
     readMade("utf8.zip");
-    EXPECT_EQ(m_zip.names(), (Names{"Izveštaj čćžšđ.txt", "Извештај/", "世界/ファイル.txt", "plain.txt"}));
+    EXPECT_EQ(m_zip.names(),
+              (Names{"Izveštaj čćžšđ.txt", "Извештај/", "世界/ファイル.txt", "plain.txt"}));
     EXPECT_TRUE(m_zip.reader.IsDir(2));
 }
 
