@@ -22,7 +22,7 @@ void installInterruptHandlers()
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a question waiting on the terminal returns, and the run sees the flag.
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESETHAND);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
