@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Times tarvelo-report reading a disc image against 7zz and bsdtar listing the same
+# image: 20,000 files in 2,000 folders, Joliet and Rock Ridge, made once by xorriso and
+# kept under the build folder. The cache is warm and the three take turns; the median
+# of each is printed with the ratios (target: tarvelo-report faster than both).
+#
+# Usage: bench/iso_bench.sh BUILD_DIR [RUNS]
+set -euo pipefail
+
+build=${1:?usage: $0 BUILD_DIR [RUNS]}
+runs=${2:-7}
+program=$build/bin/tarvelo-report
+work=$build/bench
+image=$work/iso-bench.iso
+report=$work/iso-report.txt
+[[ -x $program ]] || { echo "no $program: build first" >&2; exit 1; }
+for tool in xorriso 7zz bsdtar; do
+    command -v "$tool" > /dev/null || { echo "iso benchmark: $tool is not installed" >&2; exit 1; }
+done
+
+make_image() {
+    local tree=$work/iso-tree
+    rm -rf "$tree"
+    mkdir -p "$tree"
+    python3 - "$tree" <<'PY'
+import os, random, sys
+
+root = sys.argv[1]
+rng = random.Random(2024)
+folders = [root]
+while len(folders) < 2001:
+    path = os.path.join(rng.choice(folders), "Folder %04d" % len(folders))
+    os.mkdir(path)
+    folders.append(path)
+extensions = [".txt", ".dat", ".jpg", ".doc", ".html", ".mp3"]
+for number in range(20000):
+    name = "File number %05d%s" % (number, rng.choice(extensions))
+    with open(os.path.join(rng.choice(folders[1:]), name), "wb") as f:
+        f.write(b"x" * rng.randrange(0, 3000))
+PY
+    xorriso -as mkisofs -quiet -J -joliet-long -R -V ISO_BENCH -o "$image" "$tree" 2> /dev/null
+    rm -rf "$tree"
+}
+
+mkdir -p "$work"
+[[ -s $image ]] || { echo "Making the image $image (once)..."; make_image; }
+
+TIMEFORMAT='%R'
+measure() { { time "$@" > /dev/null 2>&1; } 2>&1; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+tools=(tarvelo 7zz bsdtar)
+run_tool() {
+    case $1 in
+        tarvelo) measure "$program" --force --quiet "$image" -o "$report" ;;
+        7zz) measure 7zz l "$image" ;;
+        bsdtar) measure bsdtar -tf "$image" ;;
+    esac
+}
+
+for tool in "${tools[@]}"; do run_tool "$tool" > /dev/null; done # warm the cache
+declare -A times
+for (( run = 1; run <= runs; run++ )); do
+    line="run $run:"
+    for (( i = 0; i < ${#tools[@]}; i++ )); do
+        tool=${tools[(i + run) % ${#tools[@]}]}
+        seconds=$(run_tool "$tool")
+        times[$tool]+="$seconds "
+        line+=" $tool ${seconds}s"
+    done
+    echo "$line"
+done
+
+declare -A medians
+for tool in "${tools[@]}"; do medians[$tool]=$(tr ' ' '\n' <<< "${times[$tool]}" | grep . | median); done
+echo "image: $(du -h "$image" | cut -f1), report $(wc -l < "$report") lines"
+printf 'median seconds: tarvelo-report %s, 7zz l %s, bsdtar -tf %s\n' \
+    "${medians[tarvelo]}" "${medians[7zz]}" "${medians[bsdtar]}"
+awk -v own="${medians[tarvelo]}" -v sz="${medians[7zz]}" -v bt="${medians[bsdtar]}" 'BEGIN {
+    printf "iso benchmark: tarvelo-report / 7zz l = %.2f, tarvelo-report / bsdtar -tf = %.2f (target: both below 1.0)\n",
+        own / sz, own / bt }'
