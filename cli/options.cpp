@@ -180,8 +180,8 @@ std::string usageText()
     return R"(Usage: tarvelo-report [options] SOURCE -o FILE
 
 Writes a plain-text inventory of the disc at SOURCE (a folder, normally where a disc is
-mounted, or a mounted drive such as /dev/sr0): its volume facts, every folder and file
-with its size, and the entries of every .zip and .rar archive on it.
+mounted; an ISO 9660 image file; or a drive such as /dev/sr0): its volume facts, every
+folder and file with its size, and the entries of every .zip and .rar archive on it.
 
 Options:
   -o, --output FILE   write the report to FILE ("-" for standard output)
