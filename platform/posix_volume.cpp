@@ -6,7 +6,6 @@
 #include <sys/statvfs.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "common/error.h"
 #include "platform/posix_byte_source.h"
