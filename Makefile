@@ -17,8 +17,12 @@ build: deps
 	    -DTARVELO_CORPUS_DIR=$(CORPUS)
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The sample disc as an image made from examples/sample-disc, the same bytes on every machine.
+SAMPLE_DISC := $(BUILD)/examples/sample-disc.iso
+
 demo: build
-	LC_NUMERIC=C $(BUILD)/bin/tarvelo-report --force examples/sample-disc -o $(BUILD)/demo-report.txt
+	scripts/make-sample-disc examples/sample-disc $(SAMPLE_DISC)
+	LC_NUMERIC=C $(BUILD)/bin/tarvelo-report --force $(SAMPLE_DISC) -o $(BUILD)/demo-report.txt
 	@cat $(BUILD)/demo-report.txt
 
 test: unit-test fuzz-smoke
