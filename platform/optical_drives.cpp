@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "common/error.h"
+#include "platform/iso9660_records.h"
 
 namespace fs = std::filesystem;
 
@@ -19,6 +20,7 @@ namespace tarvelo::platform {
 namespace {
 
 constexpr std::string_view kDrivePrefix = "sr";
+constexpr std::string_view kLoopPrefix = "loop";
 constexpr int kScsiTypeWriteOnce = 4;
 constexpr int kScsiTypeCdRom = 5;
 
@@ -28,12 +30,11 @@ struct DriveName
     std::string name;
 };
 
-// The number of a block device named srN; nothing for any other name.
-std::optional<unsigned> driveNumber(std::string_view name)
+// The number of a block device named prefix and N (srN, loopN); nothing for any other name.
+std::optional<unsigned> driveNumber(std::string_view name, std::string_view prefix)
 {
-    if (!name.starts_with(kDrivePrefix) || name.size() == kDrivePrefix.size())
-        return std::nullopt;
-    const std::string_view digits = name.substr(kDrivePrefix.size());
+    if (!name.starts_with(prefix) || name.size() == prefix.size()) return std::nullopt;
+    const std::string_view digits = name.substr(prefix.size());
     unsigned number = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
@@ -48,19 +49,50 @@ bool isOpticalDeviceType(const fs::path& typeFile)
     return in && (type == kScsiTypeCdRom || type == kScsiTypeWriteOnce);
 }
 
-std::vector<DriveName> opticalBlockDevices(const fs::path& sysBlock)
+// The block devices named prefix and N that pass the test, in numeric order.
+template <typename Test>
+std::vector<DriveName> numberedDevices(const fs::path& sysBlock, std::string_view prefix, Test test)
 {
-    std::vector<DriveName> drives;
+    std::vector<DriveName> devices;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(sysBlock, error)) {
         const std::string name = entry.path().filename().string();
-        const auto number = driveNumber(name);
-        if (number && isOpticalDeviceType(entry.path() / "device" / "type"))
-            drives.push_back({*number, name});
+        const auto number = driveNumber(name, prefix);
+        if (number && test(entry.path(), name)) devices.push_back({*number, name});
     }
-    std::sort(drives.begin(), drives.end(),
+    std::sort(devices.begin(), devices.end(),
               [](const DriveName& a, const DriveName& b) { return a.number < b.number; });
-    return drives;
+    return devices;
+}
+
+std::vector<DriveName> opticalBlockDevices(const fs::path& sysBlock)
+{
+    return numberedDevices(sysBlock, kDrivePrefix, [](const fs::path& entry, const std::string&) {
+        return isOpticalDeviceType(entry / "device" / "type");
+    });
+}
+
+bool holdsIsoImage(const fs::path& deviceNode)
+{
+    using namespace iso9660;
+    std::ifstream in(deviceNode, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(kFirstDescriptorSector * kSectorSize +
+                                         kDescriptorIdentifierAt));
+    std::string identifier(kStandardIdentifier.size(), '\0');
+    in.read(identifier.data(), static_cast<std::streamsize>(identifier.size()));
+    return in && identifier == kStandardIdentifier;
+}
+
+// Loop devices over an ISO 9660 image, which count as drives holding a disc: this is how
+// an image is reported from the window on a machine without an optical drive.
+std::vector<DriveName> loopDevicesWithImages(const fs::path& root)
+{
+    return numberedDevices(root / "sys" / "block", kLoopPrefix,
+                           [&root](const fs::path& entry, const std::string& name) {
+                               std::error_code error;
+                               return fs::exists(entry / "loop" / "backing_file", error) &&
+                                      holdsIsoImage(root / "dev" / name);
+                           });
 }
 
 std::optional<std::string> readableLabel(const std::string& devicePath, const VolumeOpener& volumes)
@@ -68,7 +100,7 @@ std::optional<std::string> readableLabel(const std::string& devicePath, const Vo
     try {
         return volumes.openVolume(devicePath)->facts().label;
     } catch (const Error&) {
-        return std::nullopt; // a disc that is not mounted yet: listed without its label
+        return std::nullopt; // a disc that cannot be read: listed without its label
     }
 }
 
@@ -99,6 +131,10 @@ std::vector<OpticalDrive> findOpticalDrives(const fs::path& root, const DiscProb
         OpticalDrive found{"/dev/" + drive.name, std::nullopt};
         if (probe.discPresent(node)) found.label = readableLabel(found.devicePath, volumes);
         drives.push_back(std::move(found));
+    }
+    for (const DriveName& loop : loopDevicesWithImages(root)) {
+        const std::string devicePath = "/dev/" + loop.name;
+        drives.push_back({devicePath, readableLabel(devicePath, volumes)});
     }
     return drives;
 }

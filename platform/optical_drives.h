@@ -36,7 +36,8 @@ struct OpticalDrive
 };
 
 // The optical drives the kernel knows: block devices srN whose SCSI device type is 5
-// (CD/DVD) or 4 (write-once), in numeric order, each with its node under dev/. sysfs and
+// (CD/DVD) or 4 (write-once), in numeric order, each with its node under dev/, then the
+// loop devices whose backing file is an ISO 9660 image (always holding their disc). sysfs and
 // /dev are read below root ("/" on a running system, a fake tree in tests). A drive
 // gets its label when the probe finds a disc and the volume opener can open it by its
 // device path.

@@ -1,0 +1,94 @@
+#include "platform/host_volume_opener.h"
+#include "platform/optical_drives.h"
+#include "tests/platform/xorriso_image.h"
+#include "tests/support/corpus.h"
+#include "tests/support/fake_discs.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace tarvelo::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The host's opener over the fake tree: "/dev/sr0" is the tree's dev/sr0, a plain file
+// holding an image where a drive would hold a disc that nobody mounted.
+class FakeTreeOpener final : public VolumeOpener
+{
+  public:
+    explicit FakeTreeOpener(fs::path root) : m_root(std::move(root)) {}
+
+    std::unique_ptr<Volume> openVolume(const std::string& source) const override
+    {
+        return HostVolumeOpener().openVolume((m_root / fs::path(source).relative_path()).string());
+    }
+
+  private:
+    fs::path m_root;
+};
+
+void copyFile(const fs::path& from, const fs::path& to)
+{
+    fs::create_directories(to.parent_path());
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+class IsoDriveList : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!test::xorrisoAvailable()) GTEST_SKIP() << "xorriso is not installed";
+        m_tree.addBlockDevice("sr0", 5); // an empty drive
+        test::TempDir disc;
+        disc.write("tree/README.TXT", "read me");
+        test::makeIsoImage(disc.path() / "tree", m_image, "-J -V 'HOLIDAY 2009'");
+    }
+
+    // A loop device as sysfs and /dev show it: attached when it has a backing file.
+    void addLoopDevice(const std::string& name, bool attached, const fs::path& contents)
+    {
+        const fs::path sysEntry = m_tree.root() / "sys/block" / name;
+        fs::create_directories(sysEntry / "loop");
+        if (attached) std::ofstream(sysEntry / "loop/backing_file") << contents.string() << "\n";
+        copyFile(contents, m_tree.root() / "dev" / name);
+    }
+
+    std::vector<std::string> entries(const DiscProbe& probe) const
+    {
+        std::vector<std::string> texts;
+        for (const auto& drive :
+             findOpticalDrives(m_tree.root(), probe, FakeTreeOpener(m_tree.root())))
+            texts.push_back(drive.entryText());
+        return texts;
+    }
+
+    test::FakeDriveTree m_tree;
+    test::TempDir m_dir;
+    const fs::path m_image = m_dir.path() / "holiday.iso";
+};
+
+TEST_F(IsoDriveList, AnUnmountedDiscIsReadyWithTheLabelOfItsDescriptor)
+{
+    copyFile(m_image, m_tree.root() / "dev/sr0");
+    EXPECT_EQ(entries(test::FakeDiscProbe({"sr0"})),
+              std::vector<std::string>{"/dev/sr0  [HOLIDAY 2009]"});
+    EXPECT_EQ(entries(test::FakeDiscProbe({})), std::vector<std::string>{"/dev/sr0"});
+}
+
+TEST_F(IsoDriveList, LoopDevicesOverDiscImagesAreDrives)
+{
+    const fs::path notAnImage = m_dir.write("notes.txt", std::string(40000, 'x'));
+    addLoopDevice("loop10", true, m_image);
+    addLoopDevice("loop2", true, m_image);
+    addLoopDevice("loop0", true, notAnImage);
+    addLoopDevice("loop1", false, m_image);
+    addLoopDevice("loopy", true, m_image);
+    EXPECT_EQ(entries(test::FakeDiscProbe({})),
+              (std::vector<std::string>{"/dev/sr0", "/dev/loop2  [HOLIDAY 2009]",
+                                        "/dev/loop10  [HOLIDAY 2009]"}));
+}
+
+} // namespace
+} // namespace tarvelo::platform
