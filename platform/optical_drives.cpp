@@ -1,18 +1,17 @@
 #include "platform/optical_drives.h"
 
-#include <fcntl.h>
-#include <linux/cdrom.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "common/error.h"
+#include "platform/iso9660_records.h"
 
 #include <algorithm>
 #include <charconv>
+#include <fcntl.h>
 #include <fstream>
+#include <linux/cdrom.h>
 #include <string_view>
+#include <sys/ioctl.h>
 #include <system_error>
-
-#include "common/error.h"
-#include "platform/iso9660_records.h"
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,31 @@
+#include "app/about_window.h"
+
+#include "ui_about_window.h"
+
+#include <QPainter>
+
+namespace tarvelo::app {
+
+AboutWindow::AboutWindow(QWidget& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::frmAbout>()),
+      m_picture(QStringLiteral(":/tarvelo/about.png"))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+}
+
+AboutWindow::~AboutWindow() = default;
+
+void AboutWindow::paintEvent(QPaintEvent*)
+{
+    // The picture at its own size from the top-left corner; it is a row higher than the
+    // window, so its last row stays out of sight.
+    QPainter(this).drawPixmap(0, 0, m_picture);
+}
+
+void AboutWindow::on_Image1_clicked()
+{
+    accept();
+}
+
+} // namespace tarvelo::app

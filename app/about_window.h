@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <memory>
+
+namespace Ui {
+class frmAbout;
+}
+
+namespace tarvelo::app {
+
+// frmAbout: the logo picture alone, without a frame or a task-bar button, modal over
+// its owner; a click anywhere closes it.
+class AboutWindow final : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    explicit AboutWindow(QWidget& owner);
+    ~AboutWindow() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private slots:
+    void on_Image1_clicked();
+
+  private:
+    std::unique_ptr<Ui::frmAbout> m_ui;
+    QPixmap m_picture;
+};
+
+} // namespace tarvelo::app

@@ -1,0 +1,40 @@
+#include "app/startup.h"
+#include "app/window_fonts.h"
+#include "common/code_page.h"
+#include "platform/host_volume_opener.h"
+#include "platform/optical_drives.h"
+#include "platform/posix_output.h"
+#include "report/reader_set.h"
+
+#include <QApplication>
+#include <clocale>
+
+namespace {
+
+// The user's decimal separator for size texts, read once.
+char localeDecimalSeparator()
+{
+    std::setlocale(LC_NUMERIC, "");
+    const std::lconv* conventions = std::localeconv();
+    const char* point = conventions != nullptr ? conventions->decimal_point : nullptr;
+    return point != nullptr && *point != '\0' ? *point : '.';
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    using namespace tarvelo;
+    const QApplication application(argc, argv);
+    QApplication::setWindowIcon(app::programIcon());
+    app::installFontFallbacks();
+
+    const platform::HostVolumeOpener volumes;
+    platform::PosixOutputService outputs;
+    report::ReaderSet readers(common::CodePage::defaultOem());
+    const auto drives = platform::findOpticalDrives("/", platform::CdromDiscProbe(), volumes);
+
+    const auto window = app::loadMainWindow({volumes, outputs, readers.readers()}, drives,
+                                            localeDecimalSeparator());
+    return window ? QApplication::exec() : 0;
+}

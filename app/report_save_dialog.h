@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+
+class QFileDialog;
+class QWidget;
+
+namespace tarvelo::app {
+
+// CDlg, the save dialog of every run: it offers the file chosen in the run before, and
+// asks nothing about an existing file (the run asks that itself).
+class ReportSaveDialog
+{
+  public:
+    explicit ReportSaveDialog(QWidget& owner);
+
+    // The chosen report's full path, or nothing when the user cancelled.
+    std::optional<std::string> ask();
+
+  private:
+    QFileDialog* m_dialog; // a child of the owner window, which deletes it
+    QString m_previousChoice;
+};
+
+} // namespace tarvelo::app

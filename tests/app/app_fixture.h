@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "common/code_page.h"
+#include "platform/posix_output.h"
+#include "report/reader_set.h"
+#include "tests/support/fake_discs.h"
+#include "tests/support/temp_dir.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tarvelo::test {
+
+// Reports saved as host files, with a gate a test can close: a run that starts its
+// report then waits until the test opens the gate again.
+class GatedOutputs final : public platform::OutputService
+{
+  public:
+    bool exists(const std::string& path) const override { return m_files.exists(path); }
+    std::unique_ptr<platform::PendingFile> create(const std::string& path) override;
+
+    void close();
+    void open();
+    bool waiting() const noexcept { return m_waiting; }
+
+  private:
+    platform::PosixOutputService m_files;
+    std::mutex m_mutex;
+    std::condition_variable m_opened;
+    bool m_closed = false;
+    std::atomic<bool> m_waiting{false};
+};
+
+// What a window reports with in tests: drive D: holding an empty disc labelled DATA,
+// drive E: without a disc, and reports written into a temporary folder.
+struct AppServices
+{
+    AppServices();
+
+    report::RunServices services() { return {discs, outputs, readers.readers()}; }
+    std::unique_ptr<app::MainWindow> window(const std::vector<platform::OpticalDrive>& drives);
+    std::unique_ptr<app::MainWindow> window();
+    std::string reportPath(const std::string& name) const
+    {
+        return (reports.path() / name).string();
+    }
+
+    FakeDiscOpener discs;
+    GatedOutputs outputs;
+    report::ReaderSet readers{common::CodePage::defaultOem()};
+    TempDir reports;
+};
+
+} // namespace tarvelo::test
