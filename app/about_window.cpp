@@ -1,8 +1,8 @@
 #include "app/about_window.h"
 
-#include "ui_about_window.h"
-
 #include <QPainter>
+
+#include "ui_about_window.h"
 
 namespace tarvelo::app {
 

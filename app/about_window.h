@@ -1,8 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QDialog>
 #include <QPixmap>
-#include <memory>
 
 namespace Ui {
 class frmAbout;
@@ -16,17 +17,17 @@ class AboutWindow final : public QDialog
 {
     Q_OBJECT
 
-  public:
+public:
     explicit AboutWindow(QWidget& owner);
     ~AboutWindow() override;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 
-  private slots:
+private slots:
     void on_Image1_clicked();
 
-  private:
+private:
     std::unique_ptr<Ui::frmAbout> m_ui;
     QPixmap m_picture;
 };

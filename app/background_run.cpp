@@ -1,9 +1,10 @@
 #include "app/background_run.h"
 
+#include <exception>
+
 #include <QCoreApplication>
 #include <QThread>
 #include <QWidget>
-#include <exception>
 
 namespace tarvelo::app {
 namespace {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <memory>
+
+#include <QObject>
+
 #include "app/input_blocker.h"
 #include "app/qt_run_ui.h"
 #include "report/report_run.h"
-
-#include <QObject>
-#include <memory>
 
 class QThread;
 
@@ -17,7 +18,7 @@ class BackgroundRun final : public QObject
 {
     Q_OBJECT
 
-  public:
+public:
     BackgroundRun(QWidget& window, ReportSaveDialog& saveDialog, const report::RunRequest& request,
                   const report::RunServices& services);
     // A run still working is stopped (its questions answered as cancelled) and waited for.
@@ -26,10 +27,10 @@ class BackgroundRun final : public QObject
     // How the run ended; read it once finished() has come.
     const report::RunOutcome& outcome() const noexcept { return m_outcome; }
 
-  signals:
+signals:
     void finished();
 
-  private:
+private:
     QWidget& m_window;
     InputBlocker m_blocker;
     QtRunUi m_ui;

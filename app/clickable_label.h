@@ -9,17 +9,17 @@ class ClickableLabel : public QLabel
 {
     Q_OBJECT
 
-  public:
+public:
     using QLabel::QLabel;
 
-  signals:
+signals:
     void clicked();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-  private:
+private:
     bool m_pressed = false;
 };
 

@@ -11,16 +11,16 @@ namespace tarvelo::app {
 // disabled. Other windows (dialogs, message boxes) take input as usual.
 class InputBlocker final : public QObject
 {
-  public:
+public:
     explicit InputBlocker(QWidget& window);
     ~InputBlocker() override;
     InputBlocker(const InputBlocker&) = delete;
     InputBlocker& operator=(const InputBlocker&) = delete;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     QWidget& m_window;
 };
 

@@ -1,3 +1,7 @@
+#include <clocale>
+
+#include <QApplication>
+
 #include "app/startup.h"
 #include "app/window_fonts.h"
 #include "common/code_page.h"
@@ -5,9 +9,6 @@
 #include "platform/optical_drives.h"
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
-
-#include <QApplication>
-#include <clocale>
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "app/main_window.h"
 
+#include <QKeyEvent>
+
 #include "app/about_window.h"
 #include "app/background_run.h"
 #include "app/messages.h"
 #include "app/window_fonts.h"
 #include "ui_main_window.h"
-
-#include <QKeyEvent>
 
 namespace tarvelo::app {
 namespace {

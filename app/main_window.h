@@ -1,12 +1,13 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include <QWidget>
+
 #include "app/report_save_dialog.h"
 #include "platform/optical_drives.h"
 #include "report/report_run.h"
-
-#include <QWidget>
-#include <memory>
-#include <vector>
 
 namespace Ui {
 class frmMain;
@@ -22,22 +23,22 @@ class MainWindow final : public QWidget
 {
     Q_OBJECT
 
-  public:
+public:
     MainWindow(const report::RunServices& services,
                const std::vector<platform::OpticalDrive>& drives, char decimalSeparator);
     ~MainWindow() override;
 
     bool isRunning() const noexcept { return m_run != nullptr; }
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-  private slots:
+private slots:
     void on_cmdGenreate_clicked();
     void on_cmdExit_clicked();
     void on_Image1_clicked();
 
-  private:
+private:
     void fillDriveList(const std::vector<platform::OpticalDrive>& drives);
     report::RunRequest requestFromControls() const;
     void finishRun();

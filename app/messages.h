@@ -1,10 +1,11 @@
 #pragma once
 
-#include "report/outcome.h"
+#include <optional>
 
 #include <QMessageBox>
 #include <QString>
-#include <optional>
+
+#include "report/outcome.h"
 
 class QWidget;
 

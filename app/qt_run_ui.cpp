@@ -1,12 +1,13 @@
 #include "app/qt_run_ui.h"
 
-#include "app/messages.h"
-#include "app/report_save_dialog.h"
+#include <type_traits>
 
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QWidget>
-#include <type_traits>
+
+#include "app/messages.h"
+#include "app/report_save_dialog.h"
 
 namespace tarvelo::app {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "report/run_ui.h"
-
 #include <atomic>
+
+#include "report/run_ui.h"
 
 class QWidget;
 
@@ -14,7 +14,7 @@ class ReportSaveDialog;
 // and caption change is carried out on the window's thread while the run waits.
 class QtRunUi final : public report::RunUi
 {
-  public:
+public:
     QtRunUi(QWidget& window, ReportSaveDialog& saveDialog);
 
     std::optional<std::string> askSavePath() override;
@@ -29,7 +29,7 @@ class QtRunUi final : public report::RunUi
     // without a dialog, and the run stops at its next look.
     void requestStop() noexcept;
 
-  private:
+private:
     template <typename Action> auto onWindowThread(Action action);
 
     QWidget& m_window;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
 #include <optional>
 #include <string>
+
+#include <QString>
 
 class QFileDialog;
 class QWidget;
@@ -13,13 +14,13 @@ namespace tarvelo::app {
 // asks nothing about an existing file (the run asks that itself).
 class ReportSaveDialog
 {
-  public:
+public:
     explicit ReportSaveDialog(QWidget& owner);
 
     // The chosen report's full path, or nothing when the user cancelled.
     std::optional<std::string> ask();
 
-  private:
+private:
     QFileDialog* m_dialog; // a child of the owner window, which deletes it
     QString m_previousChoice;
 };

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/messages.h"
-
 #include <QScreen>
 #include <QStyle>
+
+#include "app/messages.h"
 
 namespace tarvelo::app {
 

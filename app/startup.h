@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/main_window.h"
-
-#include <QIcon>
 #include <memory>
 #include <vector>
+
+#include <QIcon>
+
+#include "app/main_window.h"
 
 namespace tarvelo::app {
 

@@ -1,17 +1,18 @@
 #include "platform/optical_drives.h"
 
-#include "common/error.h"
-#include "platform/iso9660_records.h"
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
-#include <fcntl.h>
 #include <fstream>
-#include <linux/cdrom.h>
 #include <string_view>
-#include <sys/ioctl.h>
 #include <system_error>
-#include <unistd.h>
+
+#include "common/error.h"
+#include "platform/iso9660_records.h"
 
 namespace fs = std::filesystem;
 

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "platform/volume.h"
-
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/volume.h"
 
 namespace tarvelo::platform {
 
 // Whether a drive holds a disc: the one question only the drive itself can answer.
 class DiscProbe
 {
-  public:
+public:
     virtual ~DiscProbe() = default;
     virtual bool discPresent(const std::filesystem::path& deviceNode) const = 0;
 };
@@ -21,7 +21,7 @@ class DiscProbe
 // holds no disc as far as the drive list is concerned.
 class CdromDiscProbe final : public DiscProbe
 {
-  public:
+public:
     bool discPresent(const std::filesystem::path& deviceNode) const override;
 };
 
@@ -42,6 +42,7 @@ struct OpticalDrive
 // gets its label when the probe finds a disc and the volume opener can open it by its
 // device path.
 std::vector<OpticalDrive> findOpticalDrives(const std::filesystem::path& root,
-                                            const DiscProbe& probe, const VolumeOpener& volumes);
+                                            const DiscProbe& probe,
+                                            const VolumeOpener& volumes);
 
 } // namespace tarvelo::platform

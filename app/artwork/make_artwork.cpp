@@ -2,6 +2,8 @@
 // 16, 32 and 48 pixels, and the about window's picture of 225 x 210 pixels.
 // Usage: tarvelo_artwork FOLDER (run with QT_QPA_PLATFORM=offscreen where there is no display)
 
+#include <cstdio>
+
 #include <QConicalGradient>
 #include <QFont>
 #include <QGuiApplication>
@@ -9,7 +11,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <cstdio>
 
 namespace {
 

@@ -1,12 +1,5 @@
 #pragma once
 
-#include "app/main_window.h"
-#include "common/code_page.h"
-#include "platform/posix_output.h"
-#include "report/reader_set.h"
-#include "tests/support/fake_discs.h"
-#include "tests/support/temp_dir.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -14,13 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
+#include "common/code_page.h"
+#include "platform/posix_output.h"
+#include "report/reader_set.h"
+#include "tests/support/fake_discs.h"
+#include "tests/support/temp_dir.h"
+
 namespace tarvelo::test {
 
 // Reports saved as host files, with a gate a test can close: a run that starts its
 // report then waits until the test opens the gate again.
 class GatedOutputs final : public platform::OutputService
 {
-  public:
+public:
     bool exists(const std::string& path) const override { return m_files.exists(path); }
     std::unique_ptr<platform::PendingFile> create(const std::string& path) override;
 
@@ -28,7 +28,7 @@ class GatedOutputs final : public platform::OutputService
     void open();
     bool waiting() const noexcept { return m_waiting; }
 
-  private:
+private:
     platform::PosixOutputService m_files;
     std::mutex m_mutex;
     std::condition_variable m_opened;

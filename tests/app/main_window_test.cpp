@@ -1,7 +1,3 @@
-#include "app/main_window.h"
-#include "tests/app/app_fixture.h"
-#include "tests/app/modal_script.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -11,6 +7,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/main_window.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/modal_script.h"
+
 namespace tarvelo::test {
 
 // The window as the user meets it: its controls, keys and the about window.
@@ -18,7 +18,7 @@ class MainWindowTest : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -32,7 +32,7 @@ class MainWindowTest : public QObject
     void accessKeysPressTheButtons();
     void aboutWindowOpensAndClosesAgainAndAgain();
 
-  private:
+private:
     template <typename Widget> Widget* control(const char* name) const
     {
         return m_window->findChild<Widget*>(QLatin1String(name));

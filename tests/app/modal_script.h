@@ -1,11 +1,12 @@
 #pragma once
 
+#include <deque>
+#include <functional>
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
-#include <deque>
-#include <functional>
 
 class QWidget;
 
@@ -17,7 +18,7 @@ namespace tarvelo::test {
 // so a fault shows as a failed comparison, not a test that hangs.
 class ModalScript final : public QObject
 {
-  public:
+public:
     using Step = std::function<void(QWidget& modal)>;
 
     ModalScript();
@@ -37,7 +38,7 @@ class ModalScript final : public QObject
     static Step cancel();
     static Step press(const QString& button);
 
-  private:
+private:
     void poll();
     void record(QWidget& modal);
 

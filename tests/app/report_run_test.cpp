@@ -1,6 +1,6 @@
-#include "app/main_window.h"
-#include "tests/app/app_fixture.h"
-#include "tests/app/modal_script.h"
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,9 +8,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "app/main_window.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/modal_script.h"
 
 namespace tarvelo::test {
 namespace {
@@ -33,7 +34,7 @@ class ReportRunTest : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -44,7 +45,7 @@ class ReportRunTest : public QObject
     void windowTakesNoInputWhileTheRunWorks();
     void closingTheWindowMidRunStopsTheRun();
 
-  private:
+private:
     QWidget* control(const char* name) const
     {
         return m_window->findChild<QWidget*>(QLatin1String(name));

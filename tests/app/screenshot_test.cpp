@@ -1,9 +1,9 @@
-#include "app/about_window.h"
-#include "tests/app/app_fixture.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QtTest>
+
+#include "app/about_window.h"
+#include "tests/app/app_fixture.h"
 
 namespace tarvelo::test {
 
@@ -12,7 +12,7 @@ class ScreenshotTest : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void picturesOfBothWindows();
 };
 

@@ -1,12 +1,13 @@
-#include "app/startup.h"
-#include "tests/app/app_fixture.h"
-#include "tests/app/modal_script.h"
+#include <fstream>
+#include <sstream>
 
 #include <QComboBox>
 #include <QScreen>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
+
+#include "app/startup.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/modal_script.h"
 
 namespace tarvelo::test {
 
@@ -15,12 +16,12 @@ class StartupTest : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void withoutDrivesWarnsAndNeverShowsTheWindow();
     void drivesFillTheListAndTheLastIsSelected();
     void runReadsTheDriveBehindTheSelectedEntry();
 
-  private:
+private:
     std::unique_ptr<app::MainWindow> loadFromDriveTree();
 
     AppServices m_services;

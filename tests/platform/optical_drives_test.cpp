@@ -1,7 +1,8 @@
 #include "platform/optical_drives.h"
-#include "tests/support/fake_discs.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/fake_discs.h"
 
 namespace tarvelo::platform {
 namespace {
@@ -20,8 +21,7 @@ struct BlockDevice
 std::vector<std::string> devicePaths(const std::vector<OpticalDrive>& drives)
 {
     std::vector<std::string> paths;
-    for (const auto& drive : drives)
-        paths.push_back(drive.devicePath);
+    for (const auto& drive : drives) paths.push_back(drive.devicePath);
     return paths;
 }
 
@@ -45,8 +45,7 @@ TEST(OpticalDrives, WhichBlockDevicesAreDrivesAndInWhatOrder)
     };
     for (const auto& c : cases) {
         FakeDriveTree tree;
-        for (const auto& device : c.devices)
-            tree.addBlockDevice(device.name, device.scsiType, device.withNode);
+        for (const auto& device : c.devices) tree.addBlockDevice(device.name, device.scsiType, device.withNode);
         const auto drives = findOpticalDrives(tree.root(), FakeDiscProbe({}), FakeDiscOpener());
         EXPECT_EQ(devicePaths(drives), c.expected) << c.name;
     }
@@ -54,15 +53,13 @@ TEST(OpticalDrives, WhichBlockDevicesAreDrivesAndInWhatOrder)
 
 TEST(OpticalDrives, MissingSysfsGivesNoDrives)
 {
-    EXPECT_TRUE(
-        findOpticalDrives("/nonexistent-root", FakeDiscProbe({}), FakeDiscOpener()).empty());
+    EXPECT_TRUE(findOpticalDrives("/nonexistent-root", FakeDiscProbe({}), FakeDiscOpener()).empty());
 }
 
 TEST(OpticalDrives, EntryTextShowsTheLabelOfADiscThatCanBeRead)
 {
     FakeDriveTree tree;
-    for (const char* name : {"sr0", "sr1", "sr2", "sr3"})
-        tree.addBlockDevice(name, 5);
+    for (const char* name : {"sr0", "sr1", "sr2", "sr3"}) tree.addBlockDevice(name, 5);
     FakeDiscOpener discs;
     discs.insert("/dev/sr0", {"DATA", 0, 0, 0});
     discs.insert("/dev/sr1", {"", 0, 0, 0});

@@ -1,10 +1,5 @@
 #pragma once
 
-#include "common/error.h"
-#include "platform/optical_drives.h"
-#include "platform/volume.h"
-#include "tests/support/temp_dir.h"
-
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -12,12 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
+#include "platform/optical_drives.h"
+#include "platform/volume.h"
+#include "tests/support/temp_dir.h"
+
 namespace tarvelo::test {
 
 // Drives as sysfs and /dev show them, laid out in a temporary folder.
 class FakeDriveTree
 {
-  public:
+public:
     // A block device with its SCSI device type, and its node under dev/ when wanted.
     void addBlockDevice(const std::string& name, int scsiType, bool withNode = true)
     {
@@ -27,18 +27,15 @@ class FakeDriveTree
 
     const std::filesystem::path& root() const noexcept { return m_dir.path(); }
 
-  private:
+private:
     TempDir m_dir;
 };
 
 // Answers "disc present" for the device nodes named, and remembers what it was asked.
 class FakeDiscProbe final : public platform::DiscProbe
 {
-  public:
-    explicit FakeDiscProbe(std::set<std::string> nodesWithDisc)
-        : m_withDisc(std::move(nodesWithDisc))
-    {
-    }
+public:
+    explicit FakeDiscProbe(std::set<std::string> nodesWithDisc) : m_withDisc(std::move(nodesWithDisc)) {}
 
     bool discPresent(const std::filesystem::path& deviceNode) const override
     {
@@ -48,7 +45,7 @@ class FakeDiscProbe final : public platform::DiscProbe
 
     const std::vector<std::filesystem::path>& asked() const noexcept { return m_asked; }
 
-  private:
+private:
     std::set<std::string> m_withDisc;
     mutable std::vector<std::filesystem::path> m_asked;
 };
@@ -56,7 +53,7 @@ class FakeDiscProbe final : public platform::DiscProbe
 // A disc with its facts and nothing on it but the root folder.
 class EmptyDisc final : public platform::Volume
 {
-  public:
+public:
     explicit EmptyDisc(platform::VolumeFacts facts) : m_facts(std::move(facts)) {}
 
     platform::VolumeFacts facts() const override { return m_facts; }
@@ -68,18 +65,15 @@ class EmptyDisc final : public platform::Volume
         throw Error(ErrorNumber::FileNotFound, path + ": no such file");
     }
 
-  private:
+private:
     platform::VolumeFacts m_facts;
 };
 
 // Opens the empty discs it holds by source; any other source is not ready.
 class FakeDiscOpener final : public platform::VolumeOpener
 {
-  public:
-    void insert(const std::string& source, platform::VolumeFacts facts)
-    {
-        m_discs[source] = std::move(facts);
-    }
+public:
+    void insert(const std::string& source, platform::VolumeFacts facts) { m_discs[source] = std::move(facts); }
 
     std::unique_ptr<platform::Volume> openVolume(const std::string& source) const override
     {
@@ -88,7 +82,7 @@ class FakeDiscOpener final : public platform::VolumeOpener
         return std::make_unique<EmptyDisc>(disc->second);
     }
 
-  private:
+private:
     std::map<std::string, platform::VolumeFacts> m_discs;
 };
 
