@@ -31,7 +31,8 @@ void GatedOutputs::open()
 AppServices::AppServices()
 {
     app::installFontFallbacks();
-    discs.insert("D:", {"DATA", 650000000, 0, 1234});
+    discs.addDrive('D', {"DATA", 650000000, 0, 1234});
+    discs.addEmptyDrive('E');
 }
 
 std::unique_ptr<app::MainWindow>

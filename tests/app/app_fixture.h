@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "common/code_page.h"
+#include "platform/memory_file_system.h"
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
 #include "tests/support/fake_discs.h"
@@ -36,13 +37,17 @@ private:
     std::atomic<bool> m_waiting{false};
 };
 
-// What a window reports with in tests: drive D: holding an empty disc labelled DATA,
-// drive E: without a disc, and reports written into a temporary folder.
+// What a window reports with in tests: drive D: holding a disc labelled DATA (empty, until
+// a test adds files), drive E: without a disc, and reports written into a temporary folder.
 struct AppServices
 {
     AppServices();
 
-    report::RunServices services() { return {discs, outputs, readers.readers()}; }
+    report::RunServices services() { return services(discs); }
+    report::RunServices services(const platform::VolumeOpener& volumes)
+    {
+        return {volumes, outputs, readers.readers()};
+    }
     std::unique_ptr<app::MainWindow> window(const std::vector<platform::OpticalDrive>& drives);
     std::unique_ptr<app::MainWindow> window();
     std::string reportPath(const std::string& name) const
@@ -50,7 +55,7 @@ struct AppServices
         return (reports.path() / name).string();
     }
 
-    FakeDiscOpener discs;
+    platform::MemoryFileSystem discs;
     GatedOutputs outputs;
     report::ReaderSet readers{common::CodePage::defaultOem()};
     TempDir reports;

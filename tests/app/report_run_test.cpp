@@ -42,6 +42,7 @@ private slots:
     void runEndsAsTheUserAnswers();
     void reportThatCannotBeWrittenIsAFailure();
     void saveDialogOffersThePreviousChoice();
+    void readerNoticeIsShownWhileTheReportIsWritten();
     void windowTakesNoInputWhileTheRunWorks();
     void closingTheWindowMidRunStopsTheRun();
 
@@ -166,6 +167,27 @@ void ReportRunTest::saveDialogOffersThePreviousChoice()
     QCOMPARE(generate({"save:" + path, "Ok"}).size(), 2);
     QCOMPARE(generate({"cancel"}), QStringList{"dialog [first.txt]"});
     QCOMPARE(generate({"cancel"}), QStringList{"dialog [first.txt]"});
+}
+
+void ReportRunTest::readerNoticeIsShownWhileTheReportIsWritten()
+{
+    // No end record and no known signature: the ZIP reader walks it and says so once.
+    m_services->discs.addFile("D:\\BAD.ZIP", std::string(64, 'x'));
+    qobject_cast<QComboBox*>(control("cmbCD"))->setCurrentIndex(0);
+    QString captionAtNotice;
+    ModalScript script({"save:" + QString::fromStdString(m_services->reportPath("r.txt"))});
+    script.add([&](QWidget& notice) {
+        captionAtNotice = m_window->windowTitle();
+        ModalScript::press(QStringLiteral("Ok"))(notice);
+    });
+    script.add(ModalScript::press(QStringLiteral("Ok")));
+    QTest::mouseClick(control("cmdGenreate"), Qt::LeftButton);
+    QTRY_VERIFY(script.done() && !m_window->isRunning() &&
+                QApplication::activeModalWidget() == nullptr);
+
+    QCOMPARE(script.seen(), QStringList({"dialog []", "NoIcon [Ok]: Unknown header", kDone}));
+    QCOMPARE(script.titles().at(1), QStringLiteral("Tarvelo"));
+    QCOMPARE(captionAtNotice, QStringLiteral("Tarvelo [Generišem...]"));
 }
 
 void ReportRunTest::windowTakesNoInputWhileTheRunWorks()

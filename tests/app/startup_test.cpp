@@ -24,6 +24,7 @@ private slots:
 private:
     std::unique_ptr<app::MainWindow> loadFromDriveTree();
 
+    FakeDiscOpener m_drives; // the discs in the kernel's drives, by device path
     AppServices m_services;
 };
 
@@ -32,11 +33,11 @@ std::unique_ptr<app::MainWindow> StartupTest::loadFromDriveTree()
     FakeDriveTree tree;
     for (const char* name : {"sr10", "sr2", "sr0"})
         tree.addBlockDevice(name, 5);
-    m_services.discs.insert("/dev/sr0", {"DATA", 1000, 0, 7});
-    m_services.discs.insert("/dev/sr2", {"", 1000, 0, 7});
+    m_drives.insert("/dev/sr0", {"DATA", 1000, 0, 7});
+    m_drives.insert("/dev/sr2", {"", 1000, 0, 7});
     const FakeDiscProbe probe({"sr0", "sr2"});
-    const auto drives = platform::findOpticalDrives(tree.root(), probe, m_services.discs);
-    return app::loadMainWindow(m_services.services(), drives, '.');
+    const auto drives = platform::findOpticalDrives(tree.root(), probe, m_drives);
+    return app::loadMainWindow(m_services.services(m_drives), drives, '.');
 }
 
 void StartupTest::withoutDrivesWarnsAndNeverShowsTheWindow()
