@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/modal_script.h"
 
@@ -41,6 +42,8 @@ private slots:
     void runEndsAsTheUserAnswers_data();
     void runEndsAsTheUserAnswers();
     void reportThatCannotBeWrittenIsAFailure();
+    void unreadableFolderMakesTheReportIncomplete();
+    void reportThatCannotReplaceTheOldOneIsADeleteFailure();
     void saveDialogOffersThePreviousChoice();
     void readerNoticeIsShownWhileTheReportIsWritten();
     void windowTakesNoInputWhileTheRunWorks();
@@ -151,6 +154,32 @@ void ReportRunTest::reportThatCannotBeWrittenIsAFailure()
     QVERIFY2(failure.startsWith(
                  QStringLiteral("Critical [Ok]: Greška prilikom upisa izveštaja.\n") + path + ": "),
              qPrintable(failure));
+}
+
+void ReportRunTest::unreadableFolderMakesTheReportIncomplete()
+{
+    m_services->discs.failListing("D:\\DOCS", "Input/output error");
+    qobject_cast<QComboBox*>(control("cmbCD"))->setCurrentIndex(0);
+    const std::string path = m_services->reportPath("r.txt");
+
+    const QStringList seen = generate({"save:" + QString::fromStdString(path), "Ok"});
+    QCOMPARE(seen.value(1),
+             QStringLiteral("Warning [Ok]: Izveštaj nije potpun.\nD:\\DOCS: Input/output error"));
+    QVERIFY(fileText(path).starts_with("Tarvelo\r\n")); // what could be read is kept
+}
+
+void ReportRunTest::reportThatCannotReplaceTheOldOneIsADeleteFailure()
+{
+    // The host refuses a rename only in ways a dialog cannot choose, so the wording is
+    // checked on its own.
+    report::RunOutcome outcome;
+    outcome.kind = report::OutcomeKind::Failed;
+    outcome.failure = report::FailureKind::CannotReplace;
+    outcome.problem = report::Problem{"/reports/r.txt", "Device or resource busy"};
+    const auto message = app::outcomeMessage(outcome);
+    QVERIFY(message.has_value());
+    QCOMPARE(message->icon, QMessageBox::Critical);
+    QCOMPARE(message->text, QStringLiteral("Greška prilikom brisanja fajla."));
 }
 
 void ReportRunTest::saveDialogOffersThePreviousChoice()
