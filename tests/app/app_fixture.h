@@ -12,7 +12,6 @@
 #include "platform/memory_file_system.h"
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
-#include "tests/support/fake_discs.h"
 #include "tests/support/temp_dir.h"
 
 namespace tarvelo::test {

@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/modal_script.h"
+#include "tests/support/fake_discs.h"
 
 namespace tarvelo::test {
 
