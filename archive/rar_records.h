@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "common/little_endian.h"
+
 namespace tarvelo::archive {
 
 // One file header as the reader keeps it. Numbers keep the archive's bits in signed
@@ -51,7 +53,7 @@ struct RarArchiveHeader
 
 namespace tarvelo::archive::rar {
 
-using Bytes = std::span<const std::uint8_t>;
+using common::Bytes;
 
 // The marker block that opens every RAR 1.5 to 4.x archive, and the RAR 5 signature.
 constexpr std::array<std::uint8_t, 7> kMarkBlock = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
@@ -90,16 +92,8 @@ constexpr std::size_t kSubHeadSize = 14;
 constexpr std::uint8_t kHostUnix = 3;
 constexpr std::uint8_t kMethodStore = 0x30;
 
-constexpr std::uint16_t le16(Bytes bytes, std::size_t at) noexcept
-{
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-constexpr std::uint32_t le32(Bytes bytes, std::size_t at) noexcept
-{
-    return static_cast<std::uint32_t>(le16(bytes, at)) |
-           static_cast<std::uint32_t>(le16(bytes, at + 2)) << 16;
-}
+using common::le16;
+using common::le32;
 
 // The 7 bytes every block starts with.
 struct BlockHeader

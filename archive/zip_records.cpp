@@ -4,23 +4,6 @@
 
 namespace tarvelo::archive::zip {
 
-std::uint16_t le16(Bytes bytes, std::size_t at) noexcept
-{
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t le32(Bytes bytes, std::size_t at) noexcept
-{
-    return static_cast<std::uint32_t>(le16(bytes, at)) |
-           static_cast<std::uint32_t>(le16(bytes, at + 2)) << 16;
-}
-
-std::uint64_t le64(Bytes bytes, std::size_t at) noexcept
-{
-    return static_cast<std::uint64_t>(le32(bytes, at)) |
-           static_cast<std::uint64_t>(le32(bytes, at + 4)) << 32;
-}
-
 bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept
 {
     return at <= bytes.size() && bytes.size() - at >= kSignatureSize &&

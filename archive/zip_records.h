@@ -5,9 +5,11 @@
 #include <optional>
 #include <span>
 
+#include "common/little_endian.h"
+
 namespace tarvelo::archive::zip {
 
-using Bytes = std::span<const std::uint8_t>;
+using common::Bytes;
 
 // Record signatures.
 constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;
@@ -45,9 +47,9 @@ constexpr std::uint8_t kHostOsX = 19;
 constexpr std::uint16_t kZip64Word = 0xFFFF;
 constexpr std::uint32_t kZip64Dword = 0xFFFFFFFF;
 
-std::uint16_t le16(Bytes bytes, std::size_t at) noexcept;
-std::uint32_t le32(Bytes bytes, std::size_t at) noexcept;
-std::uint64_t le64(Bytes bytes, std::size_t at) noexcept;
+using common::le16;
+using common::le32;
+using common::le64;
 
 // True when bytes hold the signature at offset at (false when they end before it).
 bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept;

@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/little_endian.h"
+
 namespace tarvelo::platform::iso9660 {
 
-using Bytes = std::span<const std::uint8_t>;
+using common::Bytes;
 
 // Sectors of a data disc; volume descriptors fill one sector each from sector 16 of a
 // session on.
@@ -43,17 +45,8 @@ constexpr std::uint8_t kFlagDirectory = 0x02;
 constexpr std::uint8_t kFlagAssociatedFile = 0x04;
 constexpr std::uint8_t kFlagMultiExtent = 0x80;
 
-inline std::uint16_t le16(Bytes bytes, std::size_t at)
-{
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-inline std::uint32_t le32(Bytes bytes, std::size_t at)
-{
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
+using common::le16;
+using common::le32;
 
 // Both-endian fields are read from their little-endian half, as the common systems do;
 // a writer that gets the big-endian half wrong still reads.
