@@ -10,9 +10,9 @@ work="$build/bench/rar"
 disc="$work/disc"
 archive="$disc/entries-$entries.rar"
 
-for tool in "$report" bsdtar lsar hyperfine python3; do
-    command -v "$tool" > /dev/null || { echo "rar_bench: $tool not found" >&2; exit 1; }
-done
+bench_name=rar_bench
+source "$(dirname "$0")/lib.sh"
+require_tools "$report" bsdtar lsar hyperfine python3
 
 # No RAR writer here: the archive is written block by block (stored files, one folder
 # per 1,000 of them, header CRCs as the format wants them) once, and kept.
@@ -56,16 +56,4 @@ for pair in "tarvelo-report:$listed" "bsdtar:$by_bsdtar" "lsar:$by_lsar"; do
 done
 
 echo "Listing $(basename "$archive") ($(stat -c %s "$archive") bytes, $entries files)"
-hyperfine --warmup 2 --runs 10 --style basic --export-json "$work/times.json" \
-    -n tarvelo-report "LC_ALL=C.UTF-8 '$report' --force '$disc' -o '$work/report.txt'" \
-    -n "bsdtar -tf" "bsdtar -tf '$archive' > /dev/null" \
-    -n "lsar" "lsar '$archive' > /dev/null"
-
-python3 - "$work/times.json" <<'PY'
-import json, sys
-results = {r["command"]: r["mean"] for r in json.load(open(sys.argv[1]))["results"]}
-ours = results.pop("tarvelo-report")
-for name, mean in results.items():
-    verdict = "faster" if ours < mean else "NOT faster"
-    print(f"tarvelo-report {ours * 1000:.1f} ms vs {name} {mean * 1000:.1f} ms: {mean / ours:.2f}x, {verdict}")
-PY
+compare_listings "$disc" "bsdtar -tf" "bsdtar -tf '$archive'" lsar "lsar '$archive'"

@@ -10,9 +10,9 @@ work="$build/bench/zip"
 disc="$work/disc"
 archive="$disc/entries-$entries.zip"
 
-for tool in "$report" zipinfo bsdtar hyperfine python3; do
-    command -v "$tool" > /dev/null || { echo "zip_bench: $tool not found" >&2; exit 1; }
-done
+bench_name=zip_bench
+source "$(dirname "$0")/lib.sh"
+require_tools "$report" zipinfo bsdtar hyperfine python3
 
 # Made once and kept: folders of 1,000 small files each, past 65,535 entries so the
 # archive carries ZIP64 end records as well.
@@ -34,16 +34,4 @@ listed=$(LC_ALL=C.UTF-8 "$report" --force "$disc" -o "$work/report.txt" > /dev/n
 [[ $listed -eq $entries ]] || { echo "zip_bench: the report lists $listed of $entries entries" >&2; exit 1; }
 
 echo "Listing $(basename "$archive") ($(stat -c %s "$archive") bytes, $entries files)"
-hyperfine --warmup 2 --runs 10 --style basic --export-json "$work/times.json" \
-    -n tarvelo-report "LC_ALL=C.UTF-8 '$report' --force '$disc' -o '$work/report.txt'" \
-    -n "zipinfo -1" "zipinfo -1 '$archive' > /dev/null" \
-    -n "bsdtar -tf" "bsdtar -tf '$archive' > /dev/null"
-
-python3 - "$work/times.json" <<'PY'
-import json, sys
-results = {r["command"]: r["mean"] for r in json.load(open(sys.argv[1]))["results"]}
-ours = results.pop("tarvelo-report")
-for name, mean in results.items():
-    verdict = "faster" if ours < mean else "NOT faster"
-    print(f"tarvelo-report {ours * 1000:.1f} ms vs {name} {mean * 1000:.1f} ms: {mean / ours:.2f}x, {verdict}")
-PY
+compare_listings "$disc" "zipinfo -1" "zipinfo -1 '$archive'" "bsdtar -tf" "bsdtar -tf '$archive'"
