@@ -1,14 +1,9 @@
 #include "archive/zip_descriptions.h"
 
+#include "archive/description_table.h"
+
 namespace tarvelo::archive::zip {
 namespace {
-
-// A description table is data: rows, one lookup, one default.
-struct CodeText
-{
-    int code;
-    std::string_view text;
-};
 
 constexpr CodeText kHostSystems[] = {
     {0, "MS-DOS and OS/2 (FAT / VFAT / FAT32 file systems)"},
@@ -50,29 +45,21 @@ constexpr CodeText kMethods[] = {
 };
 constexpr std::string_view kUnknownMethod = "Unknown";
 
-template <std::size_t N>
-std::string_view lookup(const CodeText (&table)[N], int code, std::string_view fallback)
-{
-    for (const CodeText& row : table)
-        if (row.code == code) return row.text;
-    return fallback;
-}
-
 } // namespace
 
 std::string_view SystemName(std::uint8_t code)
 {
-    return lookup(kHostSystems, code, kUnknownSystem);
+    return describe(kHostSystems, code, kUnknownSystem);
 }
 
 std::string VersionText(std::uint8_t value)
 {
-    return std::to_string(value / 10) + '.' + static_cast<char>('0' + value % 10);
+    return versionText(value);
 }
 
 std::string_view MethodName(std::int16_t code)
 {
-    return lookup(kMethods, code, kUnknownMethod);
+    return describe(kMethods, code, kUnknownMethod);
 }
 
 } // namespace tarvelo::archive::zip
