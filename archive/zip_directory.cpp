@@ -94,19 +94,20 @@ DirectoryFacts directoryFacts(const platform::ByteSource& source, const FileTail
 }
 
 // Where the directory starts: at its stated offset, or, when data in front of the archive
-// (a self-extractor stub) shifted everything, its size before the end records.
+// (a self-extractor stub) shifted everything, its size before the end records. Only a
+// place that holds a central header will do, so a damaged end record costs no large read.
 std::uint64_t directoryStart(const platform::ByteSource& source, const FileTail& tail,
                              const DirectoryFacts& facts)
 {
-    const bool sizeFits = facts.size <= facts.end;
-    const std::uint64_t beforeEnd = facts.end - (sizeFits ? facts.size : facts.end);
-    if (facts.offset == beforeEnd) return beforeEnd;
-    if (facts.offset <= facts.end && facts.end - facts.offset >= kSignatureSize &&
-        hasSignature(readRange(source, tail, facts.offset, kSignatureSize), 0,
-                     kCentralHeaderSignature))
-        return facts.offset;
-    if (!sizeFits) fail("the central directory lies outside the file");
-    return beforeEnd;
+    const auto holdsCentralHeader = [&](std::uint64_t at) {
+        return at <= facts.end && facts.end - at >= kSignatureSize &&
+               hasSignature(readRange(source, tail, at, kSignatureSize), 0,
+                            kCentralHeaderSignature);
+    };
+    if (holdsCentralHeader(facts.offset)) return facts.offset;
+    if (facts.size <= facts.end && holdsCentralHeader(facts.end - facts.size))
+        return facts.end - facts.size;
+    fail("no central directory where the end record says");
 }
 
 CentralDirectory readByEndRecord(const platform::ByteSource& source, const FileTail& tail,
@@ -124,8 +125,6 @@ CentralDirectory readByEndRecord(const platform::ByteSource& source, const FileT
     const std::uint64_t start = directoryStart(source, tail, facts);
     directory.headers =
         readRange(source, tail, start, common::checkedCast<std::size_t>(facts.end - start));
-    if (!hasSignature(directory.headers, 0, kCentralHeaderSignature))
-        fail("no central directory where the end record says");
     return directory;
 }
 

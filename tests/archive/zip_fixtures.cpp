@@ -9,24 +9,25 @@ namespace {
 class CountedSource final : public platform::ByteSource
 {
 public:
-    CountedSource(std::span<const std::uint8_t> bytes, std::shared_ptr<int> open)
-        : m_bytes(bytes), m_open(std::move(open))
+    CountedSource(std::span<const std::uint8_t> bytes, std::shared_ptr<MemoryFiles::Counts> counts)
+        : m_bytes(bytes), m_counts(std::move(counts))
     {
-        ++*m_open;
+        ++m_counts->open;
     }
-    ~CountedSource() override { --*m_open; }
+    ~CountedSource() override { --m_counts->open; }
     CountedSource(const CountedSource&) = delete;
     CountedSource& operator=(const CountedSource&) = delete;
 
     std::uint64_t size() const override { return m_bytes.size(); }
     void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override
     {
+        m_counts->bytesRead += out.size();
         m_bytes.readAt(offset, out);
     }
 
 private:
     platform::MemoryByteSource m_bytes;
-    std::shared_ptr<int> m_open;
+    std::shared_ptr<MemoryFiles::Counts> m_counts;
 };
 
 std::uint32_t sizeOf(const std::string& text)
@@ -45,7 +46,7 @@ std::unique_ptr<platform::ByteSource> MemoryFiles::openFile(const std::string& p
 {
     const auto found = m_files.find(path);
     if (found == m_files.end()) throw Error(ErrorNumber::FileNotFound, "file not found");
-    return std::make_unique<CountedSource>(found->second, m_open);
+    return std::make_unique<CountedSource>(found->second, m_counts);
 }
 
 ZipImage buildZip(const std::vector<ZipMember>& members, const ZipOptions& options)

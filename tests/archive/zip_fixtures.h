@@ -14,20 +14,28 @@
 
 namespace tarvelo::test {
 
-// Archives held in memory by path; counts how many opened sources are still open.
+// Archives held in memory by path; counts how many opened sources are still open and
+// how many bytes were read from them.
 class MemoryFiles final : public platform::FileOpener
 {
 public:
+    struct Counts
+    {
+        int open = 0;
+        std::uint64_t bytesRead = 0;
+    };
+
     void add(const std::string& path, std::vector<std::uint8_t> bytes)
     {
         m_files[path] = std::move(bytes);
     }
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
-    int openCount() const noexcept { return *m_open; }
+    int openCount() const noexcept { return m_counts->open; }
+    std::uint64_t bytesRead() const noexcept { return m_counts->bytesRead; }
 
 private:
     std::map<std::string, std::vector<std::uint8_t>> m_files;
-    std::shared_ptr<int> m_open = std::make_shared<int>(0);
+    std::shared_ptr<Counts> m_counts = std::make_shared<Counts>();
 };
 
 class RecordedNotices final : public common::NoticeSink

@@ -154,6 +154,18 @@ TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
     }
 }
 
+TEST(ZipReader, DamagedEndRecordCostsNoLargeRead)
+{
+    // A stub in front, so the stated offset misses; the stated size reaches into the stub.
+    constexpr std::size_t kStubSize = 4 << 20;
+    const ZipImage image = buildZip(kThreeMembers, {.prefix = std::string(kStubSize, 'M')});
+    std::vector<std::uint8_t> bytes = image.bytes;
+    poke32(bytes, image.endRecord + 12, static_cast<std::uint32_t>(image.endRecord - 16));
+    ZipFixture zip;
+    EXPECT_EQ(errorOf([&] { zip.read(bytes); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_LT(zip.files.bytesRead(), 128u * 1024) << "read the stub as a directory";
+}
+
 TEST(ZipReader, EntryTableEndsAtTheFirstBrokenHeader)
 {
     const ZipImage plain = buildZip(kThreeMembers);
