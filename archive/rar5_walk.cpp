@@ -14,7 +14,7 @@ struct HeaderSpan
 
 // The span of the header at offset at; nothing when the file ends inside its CRC and
 // size fields.
-std::optional<HeaderSpan> locateHeader(RarWindow& window, std::uint64_t at)
+std::optional<HeaderSpan> locateHeader(ReadWindow& window, std::uint64_t at)
 {
     const std::uint64_t room = window.size() - at;
     const std::size_t prefix = rar5::kCrcSize + rar5::kMaxVintSize;
@@ -38,7 +38,7 @@ void addFileEntry(const rar5::Header& header, std::uint64_t dataAt,
 
 } // namespace
 
-void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
+void walkRar5Blocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
 {
     std::uint64_t at = kRar5Signature.size();
     while (const auto where = locateHeader(window, at)) {

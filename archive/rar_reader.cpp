@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "archive/rar_descriptions.h"
-#include "archive/rar_window.h"
+#include "archive/read_window.h"
 #include "common/checked.h"
 
 namespace tarvelo::archive {
@@ -34,7 +34,7 @@ std::int16_t Cls_Rar::Get_Contents(const std::string& ZipName, const ReadContext
     m_state.EntryCount = 0;
     m_state.ReadStatus = 0;
     const auto source = context.files.openFile(ZipName);
-    rar::RarWindow window(*source);
+    ReadWindow window(*source);
     const auto start =
         window.bytesAt(0, std::min<std::uint64_t>(window.size(), rar::kRar5Signature.size()));
     if (!start) return 0;

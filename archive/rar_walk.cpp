@@ -16,7 +16,7 @@ enum class Next
 class BlockWalk
 {
 public:
-    BlockWalk(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
+    BlockWalk(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
         : m_window(window), m_oemCodePage(oemCodePage), m_listener(listener)
     {
     }
@@ -86,14 +86,14 @@ private:
         return text ? m_oemCodePage.toUtf8(*text) : std::string();
     }
 
-    RarWindow& m_window;
+    ReadWindow& m_window;
     const common::CodePage& m_oemCodePage;
     WalkListener& m_listener;
 };
 
 } // namespace
 
-void walkBlocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
+void walkBlocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
 {
     BlockWalk(window, oemCodePage, listener).run();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/rar_records.h"
-#include "archive/rar_window.h"
+#include "archive/read_window.h"
 #include "common/code_page.h"
 
 namespace tarvelo::archive::rar {
@@ -20,10 +20,11 @@ public:
 // quietly at the end of the file, at a block cut off by it, at the end-of-archive block
 // or after an archive header that says the block headers are encrypted; a block header
 // that contradicts itself fails with the invalid-file-format error.
-void walkBlocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener);
+void walkBlocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener);
 
 // The same for a RAR 5 archive, from the block after the signature.
-void walkRar5Blocks(RarWindow& window, const common::CodePage& oemCodePage, WalkListener& listener);
+void walkRar5Blocks(ReadWindow& window, const common::CodePage& oemCodePage,
+                    WalkListener& listener);
 
 // Raises the invalid-file-format error for a damaged archive.
 [[noreturn]] void throwDamaged(const char* reason);

@@ -1,20 +1,20 @@
-#include "archive/rar_window.h"
+#include "archive/read_window.h"
 
 #include <algorithm>
 
-namespace tarvelo::archive::rar {
+namespace tarvelo::archive {
 
-RarWindow::RarWindow(const platform::ByteSource& source) : m_source(source), m_size(source.size())
+ReadWindow::ReadWindow(const platform::ByteSource& source) : m_source(source), m_size(source.size())
 {
 }
 
-bool RarWindow::holds(std::uint64_t offset, std::size_t count) const noexcept
+bool ReadWindow::holds(std::uint64_t offset, std::size_t count) const noexcept
 {
     return offset >= m_start && offset - m_start <= m_buffer.size() &&
            count <= m_buffer.size() - (offset - m_start);
 }
 
-std::optional<std::span<const std::uint8_t>> RarWindow::bytesAt(std::uint64_t offset,
+std::optional<std::span<const std::uint8_t>> ReadWindow::bytesAt(std::uint64_t offset,
                                                                 std::size_t count)
 {
     if (offset > m_size || count > m_size - offset) return std::nullopt;
@@ -29,4 +29,4 @@ std::optional<std::span<const std::uint8_t>> RarWindow::bytesAt(std::uint64_t of
         static_cast<std::size_t>(offset - m_start), count);
 }
 
-} // namespace tarvelo::archive::rar
+} // namespace tarvelo::archive

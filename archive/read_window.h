@@ -7,16 +7,16 @@
 
 #include "platform/byte_source.h"
 
-namespace tarvelo::archive::rar {
+namespace tarvelo::archive {
 
-// Reads an archive in large chunks: on an optical drive every read is a seek, and block
-// headers lie close together whenever the packed data between them is small.
-class RarWindow
+// Reads an archive in large chunks: on an optical drive every read is a seek, and the
+// headers a reader looks for lie close together whenever the data between them is small.
+class ReadWindow
 {
 public:
     static constexpr std::size_t kChunkSize = 64 * 1024;
 
-    explicit RarWindow(const platform::ByteSource& source);
+    explicit ReadWindow(const platform::ByteSource& source);
 
     std::uint64_t size() const noexcept { return m_size; }
 
@@ -33,4 +33,4 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
-} // namespace tarvelo::archive::rar
+} // namespace tarvelo::archive

@@ -1,9 +1,9 @@
 #include "archive/zip_directory.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
+#include "archive/read_window.h"
 #include "archive/zip_records.h"
 #include "common/checked.h"
 #include "common/error.h"
@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::size_t kEndSearchSize = kEndRecordSize + kMaxCommentSize;
 constexpr std::size_t kTailSize = kEndSearchSize + kZip64LocatorSize;
-constexpr std::size_t kWalkChunkSize = 64 * 1024;
 
 [[noreturn]] void fail(const char* reason)
 {
@@ -128,69 +127,42 @@ CentralDirectory readByEndRecord(const platform::ByteSource& source, const FileT
     return directory;
 }
 
-// Reads a file front to back in large pieces, so the walk over local headers costs few reads.
-class ChunkReader
-{
-public:
-    explicit ChunkReader(const platform::ByteSource& source) : m_source(source) {}
-
-    // Fills out from offset; false when the file ends before out is full.
-    bool read(std::uint64_t offset, std::span<std::uint8_t> out)
-    {
-        const std::uint64_t size = m_source.size();
-        if (offset > size || out.size() > size - offset) return false;
-        if (offset < m_windowAt || offset - m_windowAt > m_window.size() ||
-            out.size() > m_window.size() - (offset - m_windowAt)) {
-            m_windowAt = offset;
-            m_window.resize(static_cast<std::size_t>(
-                std::min<std::uint64_t>(std::max(out.size(), kWalkChunkSize), size - offset)));
-            m_source.readAt(offset, m_window);
-        }
-        std::copy_n(m_window.begin() + static_cast<std::ptrdiff_t>(offset - m_windowAt), out.size(),
-                    out.begin());
-        return true;
-    }
-
-private:
-    const platform::ByteSource& m_source;
-    std::uint64_t m_windowAt = 0;
-    std::vector<std::uint8_t> m_window;
-};
-
 // The bytes from a local header to the next record. Streamed ZIP64 writers leave the
 // header's size saturated and keep both sizes in the header's ZIP64 block.
-std::uint64_t localRecordSize(ChunkReader& reader, std::uint64_t at, const LocalHeader& header)
+std::uint64_t localRecordSize(ReadWindow& window, std::uint64_t at, const LocalHeader& header)
 {
     constexpr std::size_t kCompressedSizeInBlock = 8;
     const std::uint64_t headerSize =
         kLocalHeaderSize + std::uint64_t{header.nameLength} + header.extraLength;
     std::uint64_t dataSize = header.compressedSize;
     if (dataSize == kZip64Dword) {
-        std::vector<std::uint8_t> extra(header.extraLength);
-        if (reader.read(at + kLocalHeaderSize + header.nameLength, extra)) {
-            const std::optional<Bytes> block = findExtraBlock(extra, kExtraZip64);
-            if (block && block->size() >= kCompressedSizeInBlock + 8)
-                dataSize = le64(*block, kCompressedSizeInBlock);
-        }
+        const auto extra =
+            window.bytesAt(at + kLocalHeaderSize + header.nameLength, header.extraLength);
+        const std::optional<Bytes> block =
+            extra ? findExtraBlock(*extra, kExtraZip64) : std::nullopt;
+        if (block && block->size() >= kCompressedSizeInBlock + 8)
+            dataSize = le64(*block, kCompressedSizeInBlock);
     }
     return common::checkedAdd(headerSize, dataSize);
 }
 
 // Steps from local header to local header until a central header; every step moves on.
-std::uint64_t walkToCentralDirectory(ChunkReader& reader, common::NoticeSink& notices)
+std::uint64_t walkToCentralDirectory(ReadWindow& window, common::NoticeSink& notices)
 {
     bool noticed = false;
-    std::array<std::uint8_t, kLocalHeaderSize> header{};
     for (std::uint64_t at = 0;;) {
-        if (!reader.read(at, std::span(header).first<kSignatureSize>()))
-            fail("no central directory before the end of the file");
-        switch (le32(header, 0)) {
+        const auto signature = window.bytesAt(at, kSignatureSize);
+        if (!signature) fail("no central directory before the end of the file");
+        switch (le32(*signature, 0)) {
         case kCentralHeaderSignature:
             return at;
-        case kLocalHeaderSignature:
-            if (!reader.read(at, header)) fail("local header cut off by the end of the file");
-            at = common::checkedAdd(at, localRecordSize(reader, at, decodeLocalHeader(header)));
+        case kLocalHeaderSignature: {
+            const auto header = window.bytesAt(at, kLocalHeaderSize);
+            if (!header) fail("local header cut off by the end of the file");
+            const LocalHeader local = decodeLocalHeader(header->first<kLocalHeaderSize>());
+            at = common::checkedAdd(at, localRecordSize(window, at, local));
             break;
+        }
         case kDataDescriptorSignature:
             at += kDataDescriptorSize;
             break;
@@ -203,18 +175,16 @@ std::uint64_t walkToCentralDirectory(ChunkReader& reader, common::NoticeSink& no
 }
 
 // The complete central headers that follow one another from offset on.
-std::vector<std::uint8_t> collectCentralHeaders(ChunkReader& reader, std::uint64_t offset)
+std::vector<std::uint8_t> collectCentralHeaders(ReadWindow& window, std::uint64_t offset)
 {
     std::vector<std::uint8_t> headers;
-    std::array<std::uint8_t, kCentralHeaderSize> fixed{};
-    while (reader.read(offset, fixed) && hasSignature(fixed, 0, kCentralHeaderSignature)) {
-        const std::size_t total = decodeCentralHeader(fixed).totalSize();
-        const std::size_t oldSize = headers.size();
-        headers.resize(oldSize + total);
-        if (!reader.read(offset, std::span(headers).subspan(oldSize))) {
-            headers.resize(oldSize);
-            break;
-        }
+    while (const auto fixed = window.bytesAt(offset, kCentralHeaderSize)) {
+        if (!hasSignature(*fixed, 0, kCentralHeaderSignature)) break;
+        const std::size_t total =
+            decodeCentralHeader(fixed->first<kCentralHeaderSize>()).totalSize();
+        const auto whole = window.bytesAt(offset, total);
+        if (!whole) break;
+        headers.insert(headers.end(), whole->begin(), whole->end());
         offset += total;
     }
     return headers;
@@ -229,9 +199,9 @@ CentralDirectory readCentralDirectory(const platform::ByteSource& source,
     if (const std::optional<std::size_t> endAt = findEndRecord(tail.bytes, kEndSearchSize))
         return readByEndRecord(source, tail, *endAt);
 
-    ChunkReader reader(source);
-    const std::uint64_t start = walkToCentralDirectory(reader, notices);
-    return {collectCentralHeaders(reader, start), CentralDirectory::kUncounted, {}};
+    ReadWindow window(source);
+    const std::uint64_t start = walkToCentralDirectory(window, notices);
+    return {collectCentralHeaders(window, start), CentralDirectory::kUncounted, {}};
 }
 
 } // namespace tarvelo::archive::zip
