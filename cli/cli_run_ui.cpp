@@ -80,6 +80,11 @@ void CliRunUi::notice(std::string_view text)
     say("warning: " + common::lineSafe(text));
 }
 
+void CliRunUi::archiveNotice(const std::string& archivePath, std::string_view text)
+{
+    say("warning: " + quoted(archivePath) + ": " + common::lineSafe(text));
+}
+
 void CliRunUi::say(std::string_view message)
 {
     m_progress.clear();

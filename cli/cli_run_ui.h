@@ -35,6 +35,7 @@ public:
     void progress(const report::Progress& progress) override { m_progress.show(progress); }
     bool stopRequested() override;
     void notice(std::string_view text) override;
+    void archiveNotice(const std::string& archivePath, std::string_view text) override;
 
     // Says something on standard error, the progress bar out of the way first.
     void say(std::string_view message);

@@ -28,6 +28,22 @@ ArchiveKind archiveKindOf(std::string_view name)
     return ArchiveKind::None;
 }
 
+// Hands a reader's notices to the user together with the archive they are about.
+class ArchiveNotices final : public common::NoticeSink
+{
+  public:
+    ArchiveNotices(RunUi& ui, const std::string& archivePath)
+        : m_ui(ui), m_archivePath(archivePath)
+    {
+    }
+
+    void notice(std::string_view text) override { m_ui.archiveNotice(m_archivePath, text); }
+
+  private:
+    RunUi& m_ui;
+    const std::string& m_archivePath;
+};
+
 } // namespace
 
 FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request,
@@ -94,8 +110,9 @@ void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view he
 {
     std::int32_t count = 0;
     std::vector<std::string> entries;
+    ArchiveNotices notices(m_ui, path);
     try {
-        reader.Get_Contents(path, archive::ReadContext{m_volume, m_ui});
+        reader.Get_Contents(path, archive::ReadContext{m_volume, notices});
         count = reader.FileCount();
         for (std::int64_t wide = 1; wide <= count; ++wide) {
             const auto number = static_cast<std::int32_t>(wide);

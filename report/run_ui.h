@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/notice_sink.h"
 
@@ -23,10 +24,17 @@ struct Progress
 
 // How a report run talks to its user. The window, the command line and the tests each
 // implement it; notices from the readers (such as "Unknown header") arrive through
-// notice().
+// archiveNotice().
 class RunUi : public common::NoticeSink
 {
 public:
+    // A reader's notice about the archive at archivePath. The window shows the notice
+    // alone; a front end that prints it among other lines names the archive as well.
+    virtual void archiveNotice([[maybe_unused]] const std::string& archivePath,
+                               std::string_view text)
+    {
+        notice(text);
+    }
     // The report's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askSavePath() = 0;
     // Lets the window handle what happened while the dialog was open.

@@ -112,6 +112,29 @@ TEST(ReportProgram, OddEntriesAreListedSafelyAndNeverOpened)
     EXPECT_FALSE(hasLine(report, "\t\t\tZIP contents:"));
 }
 
+// Data in front of an archive, or an archive of nothing but junk, makes the ZIP reader say
+// "Unknown header"; each such warning names the archive it is about.
+TEST(ReportProgram, ReaderNoticesNameTheirArchive)
+{
+    TempDir dir;
+    const fs::path sampleZip = fs::path(TARVELO_SAMPLE_DISC) / "DOCS" / "ARCHIVE.ZIP";
+    dir.write("disc/junk.zip", "JUNKJUNKJUNK");
+    dir.write("disc/prefixed.zip", "JUNKJUNK" + contentOf(sampleZip));
+
+    const ProgramRun run = runReportProgram(setupIn(dir.path(), {"disc", "-o", "-"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.standardError;
+    std::istringstream messages(run.standardError);
+    int notices = 0;
+    for (std::string line; std::getline(messages, line);) {
+        if (!line.ends_with("Unknown header")) continue;
+        ++notices;
+        EXPECT_TRUE(line == "tarvelo-report: warning: 'disc/junk.zip': Unknown header" ||
+                    line == "tarvelo-report: warning: 'disc/prefixed.zip': Unknown header")
+            << line;
+    }
+    EXPECT_GT(notices, 0) << run.standardError;
+}
+
 TEST(ReportProgram, ExistingReportIsReplacedOnlyWhenAllowed)
 {
     const struct { const char* name; std::vector<std::string> extra; int status; const char* kept; } cases[] = {

@@ -138,6 +138,19 @@ TEST(FolderWalk, SkipsEveryFailingArchiveAndGoesOnWithTheNextFile)
     EXPECT_EQ(body, wanted);
 }
 
+TEST(FolderWalk, ReaderNoticesNameTheirArchive)
+{
+    test::RunHarness h;
+    h.files.addSizedFile("D:\\DOCS\\A.ZIP", 1);
+    h.files.addSizedFile("D:\\DOCS\\B.ZIP", 1);
+    h.zip.add("D:\\DOCS\\A.ZIP", {{"a.txt"}});
+    h.zip.add("D:\\DOCS\\B.ZIP", {{"b.txt"}});
+    h.zip.noticeWhileReading("D:\\DOCS\\B.ZIP", "Unknown header");
+
+    EXPECT_EQ(h.run().kind, OutcomeKind::Done);
+    EXPECT_EQ(h.ui.notices, std::vector<std::string>{"D:\\DOCS\\B.ZIP: Unknown header"});
+}
+
 TEST(FolderWalk, WritesEveryNameOnOneLineWithUnsafeBytesReplaced)
 {
     const struct

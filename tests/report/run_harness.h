@@ -52,6 +52,10 @@ class ScriptedUi final : public report::RunUi
                progressSeen.back().phase == report::Progress::Phase::Writing;
     }
     void notice(std::string_view text) override { notices.emplace_back(text); }
+    void archiveNotice(const std::string& archivePath, std::string_view text) override
+    {
+        notices.push_back(archivePath + ": " + std::string(text));
+    }
 };
 
 inline constexpr const char* kReportPath = "C:\\REPORT.TXT";

@@ -25,20 +25,30 @@ class FakeArchiveReader final : public archive::ArchiveReader
 
     void add(const std::string& path, std::vector<FakeEntry> entries)
     {
-        m_archives[path] = {std::move(entries), std::nullopt, 0};
+        m_archives[path] = {std::move(entries), std::nullopt, 0, std::nullopt};
     }
     // Get_Contents of path raises error.
-    void fail(const std::string& path, const Error& error) { m_archives[path] = {{}, error, 0}; }
+    void fail(const std::string& path, const Error& error)
+    {
+        m_archives[path] = {{}, error, 0, std::nullopt};
+    }
     // The directory reads, then FileName(failingEntry) raises error.
     void failAtEntry(const std::string& path, std::vector<FakeEntry> entries,
                      std::int32_t failingEntry, const Error& error)
     {
-        m_archives[path] = {std::move(entries), error, failingEntry};
+        m_archives[path] = {std::move(entries), error, failingEntry, std::nullopt};
+    }
+
+    // Get_Contents of path shows the notice before it reads on.
+    void noticeWhileReading(const std::string& path, const std::string& text)
+    {
+        m_archives[path].notice = text;
     }
 
     const std::vector<std::string>& pathsRead() const noexcept { return m_pathsRead; }
 
-    std::int16_t Get_Contents(const std::string& ZipName, const archive::ReadContext&) override
+    std::int16_t Get_Contents(const std::string& ZipName,
+                              const archive::ReadContext& context) override
     {
         m_pathsRead.push_back(ZipName);
         m_state.ArchivePath = ZipName;
@@ -47,6 +57,7 @@ class FakeArchiveReader final : public archive::ArchiveReader
         const auto found = m_archives.find(ZipName);
         if (found == m_archives.end()) throw Error(ErrorNumber::FileNotFound, "not in the fake");
         m_current = &found->second;
+        if (m_current->notice) context.notices.notice(*m_current->notice);
         if (m_current->error && m_current->failingEntry == 0) throw *m_current->error;
         m_state.EntryCount = static_cast<std::int32_t>(m_current->entries.size());
         m_state.ReadStatus = 1;
@@ -82,6 +93,7 @@ class FakeArchiveReader final : public archive::ArchiveReader
         std::vector<FakeEntry> entries;
         std::optional<Error> error;
         std::int32_t failingEntry = 0; // 0: Get_Contents fails
+        std::optional<std::string> notice;
     };
 
     const FakeEntry& entry(std::int32_t FileNum) const
