@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "common/error.h"
 #include "common/text.h"
 
 namespace tarvelo::common {
@@ -70,7 +71,14 @@ std::optional<CodePage> CodePage::byName(const std::string& name)
 
 const CodePage& CodePage::defaultOem()
 {
-    static const CodePage page = *byName(kDefaultOemName);
+    static const CodePage page = [] {
+        std::optional<CodePage> found = byName(kDefaultOemName);
+        // Only a system without iconv's module for the page gets here.
+        if (!found)
+            throw Error(ErrorNumber::FileNotFound,
+                        std::string("iconv does not know the code page ") + kDefaultOemName);
+        return *std::move(found);
+    }();
     return page;
 }
 
