@@ -1,7 +1,5 @@
 #include "archive/rar5_records.h"
 
-#include "archive/rar_walk.h"
-
 namespace tarvelo::archive::rar5 {
 namespace {
 

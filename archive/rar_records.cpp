@@ -1,6 +1,7 @@
 #include "archive/rar_records.h"
 
 #include "archive/rar_descriptions.h"
+#include "common/error.h"
 
 namespace tarvelo::archive::rar {
 namespace {
@@ -22,6 +23,11 @@ bool carriesFileLayout(std::uint8_t headType) noexcept
 }
 
 } // namespace
+
+void throwDamaged(const char* reason)
+{
+    throw Error(ErrorNumber::InvalidFileFormat, reason);
+}
 
 BlockHeader decodeBlockHeader(std::span<const std::uint8_t, kBlockHeaderSize> rec) noexcept
 {

@@ -95,6 +95,9 @@ constexpr std::uint8_t kMethodStore = 0x30;
 using common::le16;
 using common::le32;
 
+// Raises the invalid-file-format error for a damaged archive.
+[[noreturn]] void throwDamaged(const char* reason);
+
 // The 7 bytes every block starts with.
 struct BlockHeader
 {

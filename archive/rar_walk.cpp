@@ -1,7 +1,6 @@
 #include "archive/rar_walk.h"
 
 #include "archive/rar_names.h"
-#include "common/error.h"
 
 namespace tarvelo::archive::rar {
 namespace {
@@ -96,11 +95,6 @@ private:
 void walkBlocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
 {
     BlockWalk(window, oemCodePage, listener).run();
-}
-
-void throwDamaged(const char* reason)
-{
-    throw Error(ErrorNumber::InvalidFileFormat, reason);
 }
 
 } // namespace tarvelo::archive::rar

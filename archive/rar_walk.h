@@ -26,7 +26,4 @@ void walkBlocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkLis
 void walkRar5Blocks(ReadWindow& window, const common::CodePage& oemCodePage,
                     WalkListener& listener);
 
-// Raises the invalid-file-format error for a damaged archive.
-[[noreturn]] void throwDamaged(const char* reason);
-
 } // namespace tarvelo::archive::rar
