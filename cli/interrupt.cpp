@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <csignal>
+#include <initializer_list>
 
 namespace tarvelo::cli {
 namespace {
@@ -23,8 +24,9 @@ void installInterruptHandlers()
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a question waiting on the terminal returns, and the run sees the flag.
     action.sa_flags = static_cast<int>(SA_RESETHAND);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) stops the run as Ctrl-C does, so no temporary file stays.
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(number, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 

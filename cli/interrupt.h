@@ -2,7 +2,7 @@
 
 namespace tarvelo::cli {
 
-// From here on, the first SIGINT or SIGTERM only asks the run to stop (the run then
+// From here on, the first SIGINT, SIGTERM or SIGHUP only asks the run to stop (the run then
 // cleans up); a second one ends the program at once. A closed pipe on standard output
 // becomes a write error instead of a silent death.
 void installInterruptHandlers();

@@ -167,11 +167,14 @@ TEST(ReportProgram, QuestionOnTheTerminalDecides)
             ASSERT_GT(::write(terminal, answer, std::char_traits<char>::length(answer)), 0);
         };
     };
-    const auto interrupting = [](pid_t program, int) { ::kill(program, SIGINT); };
+    const auto signalling = [](int number) {
+        return [number](pid_t program, int) { ::kill(program, number); };
+    };
     const struct { const char* name; std::function<void(pid_t, int)> reply; int status; bool kept; } cases[] = {
         {"yes", typing("y\n"), 0, false},
         {"no", typing("n\n"), 1, true},
-        {"interrupted", interrupting, 130, true},
+        {"interrupted", signalling(SIGINT), 130, true},
+        {"terminal hung up", signalling(SIGHUP), 130, true},
     };
     for (const auto& c : cases) {
         TempDir dir;
