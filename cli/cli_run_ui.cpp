@@ -18,9 +18,11 @@ void writeToStandardError(const std::string& text)
     [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
 }
 
-// One line typed on the terminal; nothing when input ended or the user interrupted.
+// One line typed on the terminal, of which only the start is kept (the answer is one
+// letter); nothing when input ended or the user interrupted.
 std::optional<std::string> readAnswer()
 {
+    constexpr std::size_t kKeptBytes = 64;
     std::string answer;
     char c = 0;
     for (;;) {
@@ -28,7 +30,7 @@ std::optional<std::string> readAnswer()
         if (got < 0 && errno == EINTR && !interruptRequested()) continue;
         if (got <= 0) return std::nullopt;
         if (c == '\n') return answer;
-        answer += c;
+        if (answer.size() < kKeptBytes) answer += c;
     }
 }
 
