@@ -1,22 +1,13 @@
 #include "common/error.h"
 #include "platform/memory_file_system.h"
+#include "tests/platform/error_of.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace tarvelo::platform {
 namespace {
 
-ErrorNumber errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.number();
-    }
-    ADD_FAILURE() << "no error raised";
-    return ErrorNumber::Overflow;
-}
+using test::errorOf;
 
 class MemoryFileSystemTest : public ::testing::Test
 {
