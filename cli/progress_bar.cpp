@@ -28,7 +28,8 @@ std::string bar(std::int64_t done, std::int64_t total)
 
 std::string percent(std::int64_t done, std::int64_t total)
 {
-    const std::int64_t value = total <= 0 ? 100 : std::clamp<std::int64_t>(done * 100 / total, 0, 100);
+    const std::int64_t value =
+        total <= 0 ? 100 : std::clamp<std::int64_t>(done * 100 / total, 0, 100);
     return std::to_string(value) + '%';
 }
 

@@ -42,7 +42,8 @@ int runReportCommand(const Options& options, char decimalSeparator)
 
     const report::RunRequest request{options.source, options.listZip, options.listRar,
                                      decimalSeparator};
-    report::RunOutcome outcome = report::runReport(request, {volumes, outputs, readers.readers()}, ui);
+    report::RunOutcome outcome =
+        report::runReport(request, {volumes, outputs, readers.readers()}, ui);
     // An interrupt while the overwrite question waited ends the run as a No would.
     if (outcome.kind == report::OutcomeKind::Cancelled && interruptRequested())
         outcome.kind = report::OutcomeKind::Interrupted;

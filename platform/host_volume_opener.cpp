@@ -38,7 +38,8 @@ std::unique_ptr<Volume> HostVolumeOpener::openDrive(const std::string& path, dev
         if (unreadable.number() == ErrorNumber::InvalidFileFormat) throw; // read: no ISO 9660 tree
         if (auto mounted = openMountedDrive(drive)) return mounted;
         throw Error(ErrorNumber::DiskNotReady,
-                    std::string("the drive cannot be read (") + unreadable.what() + ") and is not mounted");
+                    std::string("the drive cannot be read (") + unreadable.what() +
+                        ") and is not mounted");
     }
 }
 
