@@ -14,11 +14,6 @@ Bytes concat(std::initializer_list<Bytes> parts)
 
 } // namespace
 
-std::unique_ptr<platform::ByteSource> MemoryArchive::openFile(const std::string& /*path*/) const
-{
-    return std::make_unique<platform::MemoryByteSource>(m_bytes);
-}
-
 void RarFixture::read(std::span<const std::uint8_t> bytes)
 {
     const MemoryArchive files(bytes);
@@ -31,16 +26,6 @@ std::vector<std::string> RarFixture::names() const
     std::vector<std::string> out;
     for (std::int32_t i = 1; i <= reader.FileCount(); ++i) out.push_back(reader.FileName(i));
     return out;
-}
-
-std::optional<ErrorNumber> failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return std::nullopt;
 }
 
 namespace rar4 {

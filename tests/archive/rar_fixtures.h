@@ -1,39 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/rar_reader.h"
-#include "common/error.h"
-#include "common/notice_sink.h"
-#include "platform/byte_source.h"
+#include "tests/archive/reader_fixtures.h"
 
 namespace tarvelo::test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// One archive held in memory, borrowed from the caller, opened under any path.
-class MemoryArchive final : public platform::FileOpener
-{
-public:
-    explicit MemoryArchive(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-    std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-};
-
-class IgnoredNotices final : public common::NoticeSink
-{
-public:
-    void notice(std::string_view /*text*/) override {}
-};
 
 // A RAR reader with its own shared state, as a test needs it.
 struct RarFixture
@@ -45,9 +23,6 @@ struct RarFixture
     void read(std::span<const std::uint8_t> bytes);
     std::vector<std::string> names() const;
 };
-
-// The number of the error f raises, or nothing when it returns normally.
-std::optional<ErrorNumber> failureOf(const std::function<void()>& f);
 
 // Hand-made RAR 1.5 to 4.x blocks. Header CRCs are left 0: the reader never checks them.
 namespace rar4 {

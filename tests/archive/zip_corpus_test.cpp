@@ -8,25 +8,12 @@
 #include "archive/zip_records.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "tests/archive/reader_fixtures.h"
 #include "tests/archive/zip_fixtures.h"
 #include "tests/support/corpus.h"
 
 namespace tarvelo::test {
 namespace {
-
-// The first size bytes of a buffer, served in place.
-class PrefixOpener final : public platform::FileOpener
-{
-public:
-    explicit PrefixOpener(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-    std::unique_ptr<platform::ByteSource> openFile(const std::string&) const override
-    {
-        return std::make_unique<platform::MemoryByteSource>(m_bytes);
-    }
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-};
 
 std::vector<std::string> corpusZips()
 {
@@ -111,7 +98,7 @@ TEST(ZipCorpus, TruncatedCopiesEndInAListingOrAnError)
     for (const std::string& archive : corpusZips()) {
         const std::vector<std::uint8_t> bytes = readBytes(corpusDir() / archive);
         for (const std::size_t length : cutLengths(bytes)) {
-            const PrefixOpener files({bytes.data(), length});
+            const MemoryArchive files({bytes.data(), length});
             RecordedNotices notices;
             archive::ReaderState state;
             archive::Cls_Zip reader(state, common::CodePage::defaultOem());

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
 
 #include "common/error.h"
+#include "tests/archive/reader_fixtures.h"
 #include "tests/archive/zip_fixtures.h"
 #include "tests/support/byte_builder.h"
 
@@ -17,16 +17,6 @@ using Names = std::vector<std::string>;
 const std::vector<ZipMember> kThreeMembers = {
     {.name = "a.txt", .data = "abc"}, {.name = "dir/"}, {.name = "dir/b.txt", .data = "b"}};
 const Names kThreeNames = {"a.txt", "dir/", "dir/b.txt"};
-
-std::optional<ErrorNumber> errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.number();
-    }
-    return std::nullopt;
-}
 
 std::vector<std::uint8_t> cutAt(const std::vector<std::uint8_t>& bytes, std::size_t length)
 {
@@ -147,7 +137,7 @@ TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
     };
     for (const auto& c : cases) {
         ZipFixture zip;
-        EXPECT_EQ(errorOf([&] { zip.read(c.bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
+        EXPECT_EQ(failureOf([&] { zip.read(c.bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
         EXPECT_EQ(zip.notices.texts, Names(c.notices, "Unknown header")) << c.name;
         EXPECT_EQ(zip.state.ReadStatus, 0) << c.name;
         EXPECT_EQ(zip.files.openCount(), 0) << c.name << ": file left open";
@@ -162,7 +152,7 @@ TEST(ZipReader, DamagedEndRecordCostsNoLargeRead)
     std::vector<std::uint8_t> bytes = image.bytes;
     poke32(bytes, image.endRecord + 12, static_cast<std::uint32_t>(image.endRecord - 16));
     ZipFixture zip;
-    EXPECT_EQ(errorOf([&] { zip.read(bytes); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(failureOf([&] { zip.read(bytes); }), ErrorNumber::InvalidFileFormat);
     EXPECT_LT(zip.files.bytesRead(), 128u * 1024) << "read the stub as a directory";
 }
 
@@ -323,9 +313,9 @@ TEST(ZipReader, EntryNumbersThatNameNoEntry)
         EXPECT_FALSE(zip.reader.Encrypted(unused)) << unused;
     }
     for (const std::int32_t negative : {-1, std::numeric_limits<std::int32_t>::min()}) {
-        EXPECT_EQ(errorOf([&] { zip.reader.FileName(negative); }),
+        EXPECT_EQ(failureOf([&] { zip.reader.FileName(negative); }),
                   ErrorNumber::SubscriptOutOfRange);
-        EXPECT_EQ(errorOf([&] { zip.reader.VersionNeeded(negative); }),
+        EXPECT_EQ(failureOf([&] { zip.reader.VersionNeeded(negative); }),
                   ErrorNumber::SubscriptOutOfRange);
     }
 }
@@ -351,11 +341,11 @@ TEST(ZipReader, SharedStateFollowsTheLatestRead)
 
     second.Get_Contents("five.zip", {files, notices});
     EXPECT_EQ(first.FileCount(), 5);
-    EXPECT_EQ(errorOf([&] { first.FileName(5); }), ErrorNumber::SubscriptOutOfRange)
+    EXPECT_EQ(failureOf([&] { first.FileName(5); }), ErrorNumber::SubscriptOutOfRange)
         << "past the first reader's own table";
 
     // A failed read hands nothing out but leaves the count.
-    EXPECT_EQ(errorOf([&] { second.Get_Contents("missing.zip", {files, notices}); }),
+    EXPECT_EQ(failureOf([&] { second.Get_Contents("missing.zip", {files, notices}); }),
               ErrorNumber::FileNotFound);
     EXPECT_EQ(state.ArchivePath, "missing.zip");
     EXPECT_EQ(second.FileCount(), 5);

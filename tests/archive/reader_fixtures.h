@@ -1,0 +1,49 @@
+#pragma once
+
+// What the ZIP and RAR reader tests share: one archive served from memory, notices that
+// no test looks at, and the number of the error an action raises.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "common/error.h"
+#include "common/notice_sink.h"
+#include "platform/byte_source.h"
+
+namespace tarvelo::test {
+
+// One archive held in memory, borrowed from the caller, opened under any path.
+class MemoryArchive final : public platform::FileOpener
+{
+public:
+    explicit MemoryArchive(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::unique_ptr<platform::ByteSource> openFile(const std::string& /*path*/) const override
+    {
+        return std::make_unique<platform::MemoryByteSource>(m_bytes);
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+};
+
+class IgnoredNotices final : public common::NoticeSink
+{
+public:
+    void notice(std::string_view /*text*/) override {}
+};
+
+// The number of the error f raises, or nothing when it returns normally.
+inline std::optional<ErrorNumber> failureOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return std::nullopt;
+}
+
+} // namespace tarvelo::test
