@@ -36,11 +36,11 @@ IsoVolume::IsoVolume(std::shared_ptr<const ByteSource> disc, const std::string& 
 std::vector<FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const
 {
     std::vector<FolderEntry> entries;
-    for (auto& item : iso9660::readDirectory(*m_disc, m_format, folderExtent(folderPath))) {
+    for (const auto& item : readItems(folderPath)) {
         if (item.isFolder && !admitFolder(childPath(folderPath, item.name), item.extents.front()))
             continue;
-        entries.push_back({std::move(item.name),
-                           item.isFolder ? EntryKind::Folder : EntryKind::RegularFile, item.size});
+        entries.push_back(
+            {item.name, item.isFolder ? EntryKind::Folder : EntryKind::RegularFile, item.size});
     }
     return entries;
 }
@@ -54,7 +54,7 @@ std::unique_ptr<ByteSource> IsoVolume::openFile(const std::string& path) const
     if (parent + '/' == m_rootPath) parent = m_rootPath;
     const std::string name = path.substr(slash + 1);
 
-    const auto items = iso9660::readDirectory(*m_disc, m_format, folderExtent(parent));
+    const auto& items = parent == m_lastFolder ? m_lastItems : readItems(parent);
     const auto file = std::find_if(items.begin(), items.end(), [&name](const auto& item) {
         return !item.isFolder && item.name == name;
     });
@@ -64,6 +64,15 @@ std::unique_ptr<ByteSource> IsoVolume::openFile(const std::string& path) const
         throw Error(ErrorNumber::InvalidFileFormat,
                     "the file is interleaved on the disc, which is not read");
     return std::make_unique<iso9660::FileSource>(m_disc, file->extents);
+}
+
+const std::vector<iso9660::DirectoryItem>& IsoVolume::readItems(const std::string& folderPath) const
+{
+    const Extent extent = folderExtent(folderPath);
+    m_lastFolder.clear(); // nothing is kept when the read fails
+    m_lastItems = iso9660::readDirectory(*m_disc, m_format, extent);
+    m_lastFolder = folderPath;
+    return m_lastItems;
 }
 
 Extent IsoVolume::folderExtent(const std::string& folderPath) const

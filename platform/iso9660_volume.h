@@ -31,6 +31,8 @@ class IsoVolume final : public Volume
   private:
     iso9660::Extent folderExtent(const std::string& folderPath) const;
     bool admitFolder(const std::string& path, iso9660::Extent extent) const;
+    // The folder's items, read anew, and kept as the last folder read.
+    const std::vector<iso9660::DirectoryItem>& readItems(const std::string& folderPath) const;
 
     std::shared_ptr<const ByteSource> m_disc;
     std::string m_rootPath;
@@ -39,6 +41,10 @@ class IsoVolume final : public Volume
     // The folders listed so far by path, so a listing needs no walk from the root.
     mutable std::unordered_map<std::string, iso9660::Extent> m_folders;
     mutable iso9660::ExtentClaims m_claims;
+    // A walk opens the archives of the folder it has just listed: they are found here
+    // rather than by reading the folder's records once more for every archive.
+    mutable std::string m_lastFolder;
+    mutable std::vector<iso9660::DirectoryItem> m_lastItems;
 };
 
 } // namespace tarvelo::platform

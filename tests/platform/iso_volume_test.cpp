@@ -118,6 +118,51 @@ TEST(IsoVolume, PathsAreTheSourcePathThenTheFoldersInside)
         EXPECT_EQ(errorFrom([&] { volume->openFile(m.path); })->number(), m.number) << m.path;
 }
 
+// Counts the reads that touch one byte range of the disc.
+class CountingSource final : public ByteSource
+{
+  public:
+    CountingSource(const IsoImage& image, std::uint64_t watchedOffset)
+        : m_bytes(image.bytes()), m_watched(watchedOffset)
+    {
+    }
+
+    std::uint64_t size() const override { return m_bytes.size(); }
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override
+    {
+        if (offset <= m_watched && m_watched < offset + out.size()) ++m_watchedReads;
+        m_bytes.readAt(offset, out);
+    }
+    int watchedReads() const { return m_watchedReads; }
+
+  private:
+    MemoryByteSource m_bytes;
+    std::uint64_t m_watched;
+    mutable int m_watchedReads = 0;
+};
+
+// A folder of many archives must not be read again for each one the walk opens.
+TEST(IsoVolume, OpeningTheFilesOfTheFolderJustListedReadsNoRecordsAgain)
+{
+    std::vector<IsoRecord> files;
+    for (int i = 0; i < 40; ++i)
+        files.push_back(test::fileRecord("A" + std::to_string(i) + ".ZIP;1", 30, 1));
+    auto image = test::plainImage({test::folderRecord("DOCS", 19)});
+    image.records(19, test::withSelfAndParent(19, files));
+    const auto source = std::make_shared<CountingSource>(image, 19 * 2048);
+    const IsoVolume volume(source, "disc.iso");
+    const int descriptorReads = source->watchedReads(); // the descriptor set is read ahead
+
+    EXPECT_EQ(volume.listFolder("disc.iso/DOCS").size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(volume.openFile("disc.iso/DOCS/A" + std::to_string(i) + ".ZIP")->size(), 1u);
+    EXPECT_EQ(source->watchedReads() - descriptorReads, 1);
+    // A file elsewhere is still found, by reading its own folder.
+    EXPECT_EQ(volume.listFolder("disc.iso/").size(), 1u);
+    EXPECT_EQ(volume.openFile("disc.iso/DOCS/A7.ZIP")->size(), 1u);
+    EXPECT_EQ(source->watchedReads() - descriptorReads, 2);
+}
+
 // Directories that point back up, share records or overlap would make the walk endless
 // or exponential: each is left out, and the walk ends.
 TEST(IsoVolume, SkipsFoldersThatLoopOrOverlap)
