@@ -53,13 +53,26 @@ ContinuationReader continuationReader(const ByteSource& disc, const TreeFormat& 
     };
 }
 
+// The bytes of the "." record that opens a directory; empty when it has none.
+std::vector<std::uint8_t> selfRecordBytes(const ByteSource& disc, Extent directory)
+{
+    const auto length = std::min<std::uint64_t>(directory.length, kSectorSize);
+    if (directory.offset > disc.size() || length > disc.size() - directory.offset) return {};
+    auto bytes = disc.read(directory.offset, static_cast<std::size_t>(length));
+    if (bytes.empty() || bytes[0] > bytes.size()) return {};
+    bytes.resize(bytes[0]);
+    const auto self = decodeDirectoryRecord(bytes);
+    if (!self || !self->isSelfOrParent()) return {};
+    return bytes;
+}
+
 // Turns records into items, joining the records of a multi-extent file: every record
 // but the last carries the multi-extent flag, and all carry the same identifier.
 class ItemAssembler
 {
   public:
-    ItemAssembler(const TreeFormat& format, ContinuationReader readArea)
-        : m_format(format), m_readArea(std::move(readArea))
+    ItemAssembler(const ByteSource& disc, const TreeFormat& format)
+        : m_disc(disc), m_format(format), m_readArea(continuationReader(disc, format))
     {
     }
 
@@ -74,8 +87,11 @@ class ItemAssembler
   private:
     bool continuesPending(const DirectoryRecord& record) const;
     void flush();
-    std::string nameOf(const DirectoryRecord& record) const;
+    std::string nameOf(const DirectoryRecord& record,
+                       std::optional<std::string> rockRidgeName) const;
+    Extent movedFolderExtent(std::uint32_t block) const;
 
+    const ByteSource& m_disc;
     const TreeFormat& m_format;
     ContinuationReader m_readArea;
     std::vector<DirectoryItem> m_items;
@@ -86,6 +102,10 @@ class ItemAssembler
 void ItemAssembler::add(const DirectoryRecord& record)
 {
     if (record.isSelfOrParent() || (record.flags & kFlagAssociatedFile) != 0) return;
+    RockRidgeEntries rockRidge;
+    if (m_format.names == NameSet::RockRidge)
+        rockRidge = readRockRidge(record.systemUse, m_format.suspSkip, m_readArea);
+    if (rockRidge.relocated) return; // shown where its "CL" entry stands
     const Extent extent = m_format.extentOf(record.dataBlock(), record.dataLength);
     const bool moreToCome = !record.isDirectory() && (record.flags & kFlagMultiExtent) != 0;
     if (continuesPending(record)) {
@@ -96,13 +116,18 @@ void ItemAssembler::add(const DirectoryRecord& record)
         return;
     }
     flush();
-    DirectoryItem item{nameOf(record),
+    DirectoryItem item{nameOf(record, std::move(rockRidge.name)),
                        record.isDirectory(),
                        record.interleaved,
                        record.isDirectory() ? 0 : record.dataLength,
                        {extent}};
     if (item.name.empty()) return;
-    if (moreToCome) {
+    if (rockRidge.childLink) {
+        item.isFolder = true;
+        item.size = 0;
+        item.extents = {movedFolderExtent(*rockRidge.childLink)};
+        m_items.push_back(std::move(item));
+    } else if (moreToCome) {
         m_pending = std::move(item);
         m_pendingIdentifier.assign(record.identifier.begin(), record.identifier.end());
     } else {
@@ -123,16 +148,24 @@ void ItemAssembler::flush()
     m_pending.reset();
 }
 
-std::string ItemAssembler::nameOf(const DirectoryRecord& record) const
+std::string ItemAssembler::nameOf(const DirectoryRecord& record,
+                                  std::optional<std::string> rockRidgeName) const
 {
-    if (m_format.names == NameSet::RockRidge) {
-        if (auto name = rockRidgeName(record.systemUse, m_format.suspSkip, m_readArea))
-            return std::move(*name);
-    }
+    if (rockRidgeName) return std::move(*rockRidgeName);
     std::string name = m_format.names == NameSet::Joliet
                            ? decodeUcs2(record.identifier)
                            : std::string(record.identifier.begin(), record.identifier.end());
     return record.isDirectory() ? name : withoutVersion(std::move(name));
+}
+
+// A moved folder's length is in its own "." record. Without one, a block is taken, and
+// reading it shows what is wrong.
+Extent ItemAssembler::movedFolderExtent(std::uint32_t block) const
+{
+    const Extent start = m_format.extentOf(block, m_format.blockSize);
+    const auto self = selfRecordBytes(m_disc, start);
+    const auto record = decodeDirectoryRecord(self);
+    return record ? m_format.extentOf(block, record->dataLength) : start;
 }
 
 } // namespace
@@ -140,19 +173,16 @@ std::string ItemAssembler::nameOf(const DirectoryRecord& record) const
 std::vector<DirectoryItem> readDirectory(const ByteSource& disc, const TreeFormat& format,
                                          Extent directory)
 {
-    ItemAssembler items(format, continuationReader(disc, format));
+    ItemAssembler items(disc, format);
     forEachRecord(disc, directory, [&items](const DirectoryRecord& record) { items.add(record); });
     return items.finish();
 }
 
 std::optional<std::size_t> readSuspSkip(const ByteSource& disc, Extent root)
 {
-    root.length = std::min<std::uint64_t>(root.length, kSectorSize);
-    if (root.offset > disc.size() || root.length > disc.size() - root.offset) return std::nullopt;
-    const auto sector = disc.read(root.offset, static_cast<std::size_t>(root.length));
-    if (sector.empty() || sector[0] > sector.size()) return std::nullopt;
-    const auto self = decodeDirectoryRecord(Bytes(sector).first(sector[0]));
-    if (!self || !self->isSelfOrParent()) return std::nullopt;
+    const auto bytes = selfRecordBytes(disc, root);
+    const auto self = decodeDirectoryRecord(bytes);
+    if (!self) return std::nullopt;
     return suspSkipLength(self->systemUse);
 }
 

@@ -8,6 +8,7 @@ namespace {
 constexpr std::size_t kEntryHeaderSize = 4; // signature, length, version
 constexpr std::size_t kNameAt = 5;          // after the NM flags
 constexpr std::size_t kContinuationEntrySize = 28;
+constexpr std::size_t kChildLinkEntrySize = 12;
 constexpr std::size_t kSharingProtocolEntrySize = 7;
 
 bool hasSignature(Bytes entry, const char (&signature)[3])
@@ -16,8 +17,8 @@ bool hasSignature(Bytes entry, const char (&signature)[3])
            entry[1] == static_cast<std::uint8_t>(signature[1]);
 }
 
-// Adds the area's NM text to name; gives the area's continuation, if it has one.
-std::optional<ContinuationArea> collectNames(Bytes area, std::optional<std::string>& name)
+// Adds what the area's entries say to found; gives the area's continuation, if it has one.
+std::optional<ContinuationArea> collectEntries(Bytes area, RockRidgeEntries& found)
 {
     std::optional<ContinuationArea> next;
     std::size_t at = 0;
@@ -29,9 +30,12 @@ std::optional<ContinuationArea> collectNames(Bytes area, std::optional<std::stri
         if (hasSignature(entry, "CE") && length >= kContinuationEntrySize)
             next = ContinuationArea{both32(entry, 4), both32(entry, 12), both32(entry, 20)};
         if (hasSignature(entry, "NM") && length >= kNameAt) {
-            if (!name) name.emplace();
-            name->append(entry.begin() + kNameAt, entry.end());
+            if (!found.name) found.name.emplace();
+            found.name->append(entry.begin() + kNameAt, entry.end());
         }
+        if (hasSignature(entry, "CL") && length >= kChildLinkEntrySize)
+            found.childLink = both32(entry, 4);
+        if (hasSignature(entry, "RE")) found.relocated = true;
         at += length;
     }
     return next;
@@ -48,18 +52,18 @@ std::optional<std::size_t> suspSkipLength(Bytes rootSelfSystemUse)
     return sp[6];
 }
 
-std::optional<std::string> rockRidgeName(Bytes systemUse, std::size_t skip,
-                                         const ContinuationReader& readArea)
+RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,
+                               const ContinuationReader& readArea)
 {
-    std::optional<std::string> name;
-    auto next = collectNames(systemUse.subspan(std::min(skip, systemUse.size())), name);
+    RockRidgeEntries found;
+    auto next = collectEntries(systemUse.subspan(std::min(skip, systemUse.size())), found);
     std::vector<std::uint8_t> continuation;
     for (int hops = 0; next && hops < kMaxContinuations; ++hops) {
         next->length = std::min(next->length, kMaxContinuationLength);
         continuation = readArea(*next);
-        next = collectNames(continuation, name);
+        next = collectEntries(continuation, found);
     }
-    return name;
+    return found;
 }
 
 } // namespace tarvelo::platform::iso9660

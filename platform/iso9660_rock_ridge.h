@@ -31,8 +31,17 @@ constexpr int kMaxContinuations = 16;
 // entry of the root's "." record; nothing when the disc has no system use entries.
 std::optional<std::size_t> suspSkipLength(Bytes rootSelfSystemUse);
 
-// The Rock Ridge name of a record, joined from its "NM" entries; nothing without one.
-std::optional<std::string> rockRidgeName(Bytes systemUse, std::size_t skip,
-                                         const ContinuationReader& readArea);
+// What a record's Rock Ridge entries say of it. A writer that keeps folders at most eight
+// deep moves deeper ones elsewhere: where a folder was, a file record with a "CL" entry
+// points at it; where it is, its record carries "RE".
+struct RockRidgeEntries
+{
+    std::optional<std::string> name;        // joined from the "NM" entries
+    std::optional<std::uint32_t> childLink; // the block of the folder moved from here
+    bool relocated = false;                 // the folder shows where its "CL" points
+};
+
+RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,
+                               const ContinuationReader& readArea);
 
 } // namespace tarvelo::platform::iso9660

@@ -147,5 +147,43 @@ TEST(IsoTree, ContinuationLoopsEnd)
     EXPECT_LT(listing.front().size(), 64u);
 }
 
+// A writer that keeps folders at most eight deep moves deeper ones into a folder of its
+// own and leaves a file with a child link where each was; the tree shows them in place.
+TEST(IsoTree, RockRidgeMovedFoldersShowWhereTheyWere)
+{
+    const auto named = [](IsoRecord record, const char* name, const Entries& more = {}) {
+        return withSystemUse(std::move(record), nameEntry(name) + more);
+    };
+    const auto childLink = [](std::uint32_t block) { return entry("CL", bothEndian(block)); };
+    const Entries relocated = entry("RE", {});
+    const struct
+    {
+        const char* name;
+        std::vector<IsoRecord> inA; // the records of folder "a", block 20
+        std::vector<std::string> listing;
+    } cases[] = {
+        {"moved folder",
+         {named(test::fileRecord("DEEP", 0, 0), "deep", childLink(22))},
+         {"a/", "  deep/", "    leaf.txt 1", "rr_moved/"}},
+        {"link to an ancestor",
+         {named(test::fileRecord("UP", 0, 0), "up", childLink(18))},
+         {"a/", "rr_moved/"}},
+    };
+    for (const auto& c : cases) {
+        auto image = discOf({c.name,
+                             kSharingProtocol,
+                             {named(test::folderRecord("A", 20), "a"),
+                              named(test::folderRecord("RR_MOVED", 21), "rr_moved")},
+                             {},
+                             {}});
+        image.records(20, test::withSelfAndParent(20, c.inA));
+        image.records(21, test::withSelfAndParent(
+                              21, {named(test::folderRecord("DEEP", 22), "deep", relocated)}));
+        image.records(22, test::withSelfAndParent(
+                              22, {named(test::fileRecord("LEAF.TXT;1", 30, 1), "leaf.txt")}));
+        EXPECT_EQ(listTree(*test::isoVolume(image)), c.listing) << c.name;
+    }
+}
+
 } // namespace
 } // namespace tarvelo::platform
