@@ -63,6 +63,8 @@ class IsoImageFiles : public ::testing::Test
         {"joliet.iso", "-J -joliet-long --norock"},
         {"joliet-rr.iso", "-J -joliet-long -R"},
         {"rock-ridge.iso", "-R"},
+        // Folders deeper than eight levels moved to RR_MOVED, linked back from their place.
+        {"rock-ridge-moved.iso", "-R -rr_reloc_dir RR_MOVED"},
     };
 
   private:
