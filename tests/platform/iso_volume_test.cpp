@@ -1,5 +1,6 @@
 #include "common/error.h"
 #include "platform/iso9660_volume.h"
+#include "tests/platform/error_of.h"
 #include "tests/platform/iso_image_builder.h"
 #include "tests/platform/volume_listing.h"
 
@@ -74,7 +75,7 @@ TEST(IsoVolume, OpensAMultiExtentFileAsOneRunOfBytes)
     EXPECT_EQ(readAll(*file), "abcdef");
     const auto middle = file->read(2, 3);
     EXPECT_EQ(std::string(middle.begin(), middle.end()), "cde");
-    EXPECT_EQ(errorFrom([&] { file->read(4, 3); })->number(), ErrorNumber::InputPastEndOfFile);
+    EXPECT_EQ(test::errorOf([&] { file->read(4, 3); }), ErrorNumber::InputPastEndOfFile);
 }
 
 TEST(IsoVolume, ListsWhatWindowsShows)
@@ -115,7 +116,7 @@ TEST(IsoVolume, PathsAreTheSourcePathThenTheFoldersInside)
         {"A.TXT", ErrorNumber::FileNotFound},
     };
     for (const auto& m : missing)
-        EXPECT_EQ(errorFrom([&] { volume->openFile(m.path); })->number(), m.number) << m.path;
+        EXPECT_EQ(test::errorOf([&] { volume->openFile(m.path); }), m.number) << m.path;
 }
 
 // Counts the reads that touch one byte range of the disc.
@@ -223,7 +224,7 @@ TEST(IsoVolume, AFolderBeyondTheImageFailsWithTheReason)
     EXPECT_THAT(error->what(), HasSubstr("beyond the end of the disc"));
     // The file is listed with its size; only reading it fails.
     const auto file = volume->openFile("disc.iso/FAR.TXT");
-    EXPECT_EQ(errorFrom([&] { file->read(0, 10); })->number(), ErrorNumber::InputPastEndOfFile);
+    EXPECT_EQ(test::errorOf([&] { file->read(0, 10); }), ErrorNumber::InputPastEndOfFile);
 }
 
 TEST(IsoVolume, ADiscWithoutAnIsoTreeNamesTheReason)
