@@ -11,6 +11,12 @@ namespace {
 
 constexpr std::size_t kProgressEveryFolders = 64;
 
+// The longest folder path a host can open (PATH_MAX). Folders deeper than that cannot be
+// read from a mounted disc, and a disc image is held to the same limit, so the same disc
+// gives the same report either way and a crafted image cannot make the paths kept (and
+// the report's lines) grow with the square of its depth.
+constexpr std::size_t kMaxPathBytes = 4096;
+
 // A folder found in a listing, waiting for its own listing.
 struct PendingFolder
 {
@@ -31,6 +37,8 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b)
 ScannedFolder readFolder(const platform::Volume& volume, const PendingFolder& pending,
                          std::vector<std::string>& subfolders)
 {
+    if (pending.path.size() >= kMaxPathBytes)
+        throw Error(ErrorNumber::BadFileName, "File name too long");
     std::vector<platform::FolderEntry> entries = volume.listFolder(pending.path);
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return nameBefore(a.name, b.name); });

@@ -120,6 +120,27 @@ TEST(Scan, StopsAtAnUnreadableFolderKeepingThoseBeforeIt)
     EXPECT_EQ(scan.unreadable->reason, "Input/output error");
 }
 
+TEST(Scan, AFolderPathLongerThanAHostCanOpenEndsTheScan)
+{
+    test::RunHarness h;
+    const std::string name(200, 'n');
+    std::string path = "D:";
+    for (int depth = 0; depth < 30; ++depth)
+        path += "\\" + name;
+    h.files.addSizedFile(path + "\\deep.bin", 1);
+    const auto volume = h.files.openVolume("D:");
+
+    const DiscScan scan = scanDisc(*volume, h.ui);
+
+    EXPECT_EQ(scan.end, ScanEnd::Unreadable);
+    ASSERT_TRUE(scan.unreadable);
+    EXPECT_GE(scan.unreadable->path.size(), 4096u);
+    EXPECT_EQ(scan.unreadable->reason, "File name too long");
+    EXPECT_EQ(scan.totalFiles, 0);
+    for (const ScannedFolder& folder : scan.folders)
+        EXPECT_LT(folder.path.size(), 4096u);
+}
+
 TEST(Scan, ReportsProgressWhileItReads)
 {
     test::RunHarness h;
