@@ -56,8 +56,8 @@ bool CliRunUi::confirmReplace(const std::string& path)
 {
     if (m_settings.force) return true;
     if (!m_settings.canAsk) {
-        say(quoted(path) + " exists; standard input is no terminal to ask whether to replace "
-                           "it (use --force to replace it)");
+        say(quoted(path) + " exists and standard input is not a terminal to ask on; "
+                           "use --force to replace it");
         return false;
     }
     writeToStandardError(std::string(kProgramName) + ": replace the existing " + quoted(path) +
