@@ -2,7 +2,7 @@
 // first and last bytes of every file. A tarvelo::Error is an accepted outcome; anything
 // else (a crash, another exception, a leak, a hang) is a finding.
 #include "common/error.h"
-#include "platform/iso9660_volume.h"
+#include "image/iso9660_volume.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,7 +16,7 @@ namespace {
 
 using tarvelo::platform::ByteSource;
 using tarvelo::platform::EntryKind;
-using tarvelo::platform::IsoVolume;
+using tarvelo::image::IsoVolume;
 
 constexpr std::size_t kProbeSize = 4096;
 

@@ -9,15 +9,15 @@
 
 namespace tarvelo::platform {
 
-std::unique_ptr<IsoVolume> openDiscImage(const std::string& imagePath)
+std::unique_ptr<image::IsoVolume> openDiscImage(const std::string& imagePath)
 {
-    return std::make_unique<IsoVolume>(PosixByteSource::open(imagePath), imagePath);
+    return std::make_unique<image::IsoVolume>(PosixByteSource::open(imagePath), imagePath);
 }
 
-std::unique_ptr<IsoVolume> openDiscDevice(const std::string& devicePath)
+std::unique_ptr<image::IsoVolume> openDiscDevice(const std::string& devicePath)
 {
     const std::uint64_t sessionStart = lastSessionStart(devicePath);
-    return std::make_unique<IsoVolume>(PosixByteSource::open(devicePath), devicePath, sessionStart);
+    return std::make_unique<image::IsoVolume>(PosixByteSource::open(devicePath), devicePath, sessionStart);
 }
 
 std::uint64_t lastSessionStart(const std::string& devicePath)

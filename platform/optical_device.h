@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/iso9660_volume.h"
+#include "image/iso9660_volume.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,11 +9,11 @@
 namespace tarvelo::platform {
 
 // A disc image file read as a disc: its paths begin with the image's path.
-std::unique_ptr<IsoVolume> openDiscImage(const std::string& imagePath);
+std::unique_ptr<image::IsoVolume> openDiscImage(const std::string& imagePath);
 
 // The disc in an optical drive (or any block device holding a disc image), read
 // read-only straight from the device, mounted or not, from its last session on.
-std::unique_ptr<IsoVolume> openDiscDevice(const std::string& devicePath);
+std::unique_ptr<image::IsoVolume> openDiscDevice(const std::string& devicePath);
 
 // The first sector of the last session, as the drive's multisession query gives it; 0
 // for a single-session disc or a device that cannot say.

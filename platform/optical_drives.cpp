@@ -12,7 +12,7 @@
 #include <system_error>
 
 #include "common/error.h"
-#include "platform/iso9660_records.h"
+#include "image/iso9660_records.h"
 
 namespace fs = std::filesystem;
 
@@ -74,7 +74,7 @@ std::vector<DriveName> opticalBlockDevices(const fs::path& sysBlock)
 
 bool holdsIsoImage(const fs::path& deviceNode)
 {
-    using namespace iso9660;
+    using namespace image::iso9660;
     std::ifstream in(deviceNode, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(kFirstDescriptorSector * kSectorSize +
                                          kDescriptorIdentifierAt));

@@ -9,7 +9,7 @@
 
 #include "app/main_window.h"
 #include "common/code_page.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
 #include "tests/support/temp_dir.h"

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.h"
-#include "tests/platform/error_of.h"
+#include "tests/support/error_of.h"
 #include "tests/platform/scoped_mount.h"
 #include "tests/support/temp_dir.h"
 

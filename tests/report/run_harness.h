@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "report/report_run.h"
 #include "tests/support/fake_archive_reader.h"
 

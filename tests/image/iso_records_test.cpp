@@ -1,9 +1,9 @@
-#include "platform/iso9660_records.h"
-#include "tests/platform/iso_image_builder.h"
+#include "image/iso9660_records.h"
+#include "tests/image/iso_image_builder.h"
 
 #include <gtest/gtest.h>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 namespace {
 
 using test::IsoImage;
@@ -31,7 +31,7 @@ TEST(IsoSerialNumber, SumsTheFourByteLanesOfTheSector)
     }
 }
 
-VolumeFacts factsOf(const IsoImage& image)
+platform::VolumeFacts factsOf(const IsoImage& image)
 {
     return test::isoVolume(image)->facts();
 }
@@ -172,4 +172,4 @@ TEST(IsoDirectoryRecord, DecodesFieldsAndRejectsInconsistentLengths)
 }
 
 } // namespace
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,4 +1,4 @@
-#include "platform/iso9660_descriptors.h"
+#include "image/iso9660_descriptors.h"
 
 #include "common/error.h"
 
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 namespace {
 
 // The volume recognition descriptors that UDF puts where ISO 9660 has its own.
@@ -26,7 +26,7 @@ bool isUsable(const VolumeDescriptor& descriptor)
     return descriptor.root && (blockSize == 512 || blockSize == 1024 || blockSize == 2048);
 }
 
-std::vector<std::uint8_t> readDescriptorSectors(const ByteSource& disc,
+std::vector<std::uint8_t> readDescriptorSectors(const platform::ByteSource& disc,
                                                 std::uint64_t sessionStartSector)
 {
     const std::uint64_t sectors = disc.size() / kSectorSize;
@@ -40,7 +40,7 @@ std::vector<std::uint8_t> readDescriptorSectors(const ByteSource& disc,
 
 } // namespace
 
-VolumeDescriptor chooseVolumeDescriptor(const ByteSource& disc, std::uint64_t sessionStartSector)
+VolumeDescriptor chooseVolumeDescriptor(const platform::ByteSource& disc, std::uint64_t sessionStartSector)
 {
     const auto sectors = readDescriptorSectors(disc, sessionStartSector);
     std::optional<VolumeDescriptor> primary;
@@ -67,4 +67,4 @@ VolumeDescriptor chooseVolumeDescriptor(const ByteSource& disc, std::uint64_t se
     throw Error(ErrorNumber::InvalidFileFormat, "no ISO 9660 file system was found on the disc");
 }
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,6 +1,6 @@
 #include "common/error.h"
-#include "platform/memory_file_system.h"
-#include "tests/platform/error_of.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/error_of.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/platform/volume_listing.h"
+#include "tests/image/volume_listing.h"
 
 #include <algorithm>
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "platform/byte_source.h"
-#include "platform/iso9660_records.h"
+#include "image/iso9660_records.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
 // A run of bytes on the disc.
 struct Extent
@@ -56,10 +56,10 @@ constexpr std::size_t kDirectoryReadSize = std::size_t{4} << 20;
 // The items of a directory, read in large sequential reads: "." and "..", associated
 // files and malformed records left out, the extents of a multi-extent file joined.
 // Records beyond the end of the disc raise an error.
-std::vector<DirectoryItem> readDirectory(const ByteSource& disc, const TreeFormat& format,
+std::vector<DirectoryItem> readDirectory(const platform::ByteSource& disc, const TreeFormat& format,
                                          Extent directory);
 
 // The system use skip length that the root's "." record declares, if it has one.
-std::optional<std::size_t> readSuspSkip(const ByteSource& disc, Extent root);
+std::optional<std::size_t> readSuspSkip(const platform::ByteSource& disc, Extent root);
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

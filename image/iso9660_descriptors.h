@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/byte_source.h"
-#include "platform/iso9660_records.h"
+#include "image/iso9660_records.h"
 
 #include <cstdint>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
 // The descriptor set of one session is read this far at most, in one read.
 constexpr std::size_t kMaxDescriptors = 32;
@@ -13,6 +13,6 @@ constexpr std::size_t kMaxDescriptors = 32;
 // The descriptor whose tree a disc is shown by, as Windows chooses it: the session's
 // first usable Joliet descriptor, else its primary descriptor. A disc with neither
 // (no ISO 9660 file system, or UDF only) raises an error that names the reason.
-VolumeDescriptor chooseVolumeDescriptor(const ByteSource& disc, std::uint64_t sessionStartSector);
+VolumeDescriptor chooseVolumeDescriptor(const platform::ByteSource& disc, std::uint64_t sessionStartSector);
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

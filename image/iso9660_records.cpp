@@ -1,11 +1,11 @@
-#include "platform/iso9660_records.h"
+#include "image/iso9660_records.h"
 
 #include "common/text.h"
 
 #include <algorithm>
 #include <array>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 namespace {
 
 // The Joliet escape sequences: "%/" and "@", "C" or "E" for UCS-2 levels 1 to 3.
@@ -123,4 +123,4 @@ std::string withoutVersion(std::string name)
     return name;
 }
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,4 +1,4 @@
-#include "tests/platform/xorriso_image.h"
+#include "tests/image/xorriso_image.h"
 
 #include "tests/support/corpus.h"
 

@@ -1,10 +1,10 @@
-#include "tests/platform/iso_image_builder.h"
-#include "tests/platform/volume_listing.h"
+#include "tests/image/iso_image_builder.h"
+#include "tests/image/volume_listing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace tarvelo::platform {
+namespace tarvelo::image {
 namespace {
 
 using test::IsoImage;
@@ -186,4 +186,4 @@ TEST(IsoTree, RockRidgeMovedFoldersShowWhereTheyWere)
 }
 
 } // namespace
-} // namespace tarvelo::platform
+} // namespace tarvelo::image

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/memory_tree.h"
+#include "tests/support/memory_tree.h"
 #include "platform/output.h"
 #include "platform/volume.h"
 

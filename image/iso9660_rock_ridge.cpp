@@ -1,8 +1,8 @@
-#include "platform/iso9660_rock_ridge.h"
+#include "image/iso9660_rock_ridge.h"
 
 #include <algorithm>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 namespace {
 
 constexpr std::size_t kEntryHeaderSize = 4; // signature, length, version
@@ -66,4 +66,4 @@ RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,
     return found;
 }
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -8,7 +8,7 @@
 
 #include "common/little_endian.h"
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
 using common::Bytes;
 
@@ -113,4 +113,4 @@ std::string decodeUcs2(Bytes bytes);
 // A file's name as shown: the ";1" version and then a trailing dot removed.
 std::string withoutVersion(std::string name);
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

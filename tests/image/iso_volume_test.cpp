@@ -1,13 +1,13 @@
 #include "common/error.h"
-#include "platform/iso9660_volume.h"
-#include "tests/platform/error_of.h"
-#include "tests/platform/iso_image_builder.h"
-#include "tests/platform/volume_listing.h"
+#include "image/iso9660_volume.h"
+#include "tests/support/error_of.h"
+#include "tests/image/iso_image_builder.h"
+#include "tests/image/volume_listing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace tarvelo::platform {
+namespace tarvelo::image {
 namespace {
 
 using test::IsoImage;
@@ -28,7 +28,7 @@ template <typename Action> std::optional<Error> errorFrom(Action&& action)
     return std::nullopt;
 }
 
-std::string readAll(const ByteSource& source)
+std::string readAll(const platform::ByteSource& source)
 {
     const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
     return {bytes.begin(), bytes.end()};
@@ -120,7 +120,7 @@ TEST(IsoVolume, PathsAreTheSourcePathThenTheFoldersInside)
 }
 
 // Counts the reads that touch one byte range of the disc.
-class CountingSource final : public ByteSource
+class CountingSource final : public platform::ByteSource
 {
   public:
     CountingSource(const IsoImage& image, std::uint64_t watchedOffset)
@@ -137,7 +137,7 @@ class CountingSource final : public ByteSource
     int watchedReads() const { return m_watchedReads; }
 
   private:
-    MemoryByteSource m_bytes;
+    platform::MemoryByteSource m_bytes;
     std::uint64_t m_watched;
     mutable int m_watchedReads = 0;
 };
@@ -218,7 +218,7 @@ TEST(IsoVolume, AFolderBeyondTheImageFailsWithTheReason)
     const auto volume = test::isoVolume(image);
     const auto root = volume->listFolder(volume->rootPath());
     ASSERT_EQ(root.size(), 2u);
-    EXPECT_EQ(root[0].kind, EntryKind::Folder);
+    EXPECT_EQ(root[0].kind, platform::EntryKind::Folder);
     const auto error = errorFrom([&] { volume->listFolder("disc.iso/FAR"); });
     ASSERT_TRUE(error);
     EXPECT_THAT(error->what(), HasSubstr("beyond the end of the disc"));
@@ -280,4 +280,4 @@ TEST(IsoVolume, ReadsTheDescriptorsOfTheSessionGiven)
 }
 
 } // namespace
-} // namespace tarvelo::platform
+} // namespace tarvelo::image

@@ -1,6 +1,6 @@
 #include "platform/host_volume_opener.h"
 #include "platform/optical_drives.h"
-#include "tests/platform/xorriso_image.h"
+#include "tests/image/xorriso_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/fake_discs.h"
 

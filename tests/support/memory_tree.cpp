@@ -1,4 +1,4 @@
-#include "platform/memory_tree.h"
+#include "tests/support/memory_tree.h"
 
 #include "common/error.h"
 #include "common/text.h"

@@ -1,4 +1,4 @@
-#include "tests/platform/iso_image_builder.h"
+#include "tests/image/iso_image_builder.h"
 
 #include "tests/support/byte_builder.h"
 
@@ -163,10 +163,10 @@ IsoImage plainImage(const std::vector<IsoRecord>& rootRecords, std::size_t secto
     return image;
 }
 
-std::unique_ptr<platform::IsoVolume> isoVolume(const IsoImage& image, const std::string& path,
+std::unique_ptr<image::IsoVolume> isoVolume(const IsoImage& image, const std::string& path,
                                                std::uint64_t sessionStartSector)
 {
-    return std::make_unique<platform::IsoVolume>(
+    return std::make_unique<image::IsoVolume>(
         std::make_shared<platform::MemoryByteSource>(image.bytes()), path, sessionStartSector);
 }
 

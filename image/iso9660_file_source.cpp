@@ -1,13 +1,13 @@
-#include "platform/iso9660_file_source.h"
+#include "image/iso9660_file_source.h"
 
 #include "common/checked.h"
 #include "common/error.h"
 
 #include <algorithm>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
-FileSource::FileSource(std::shared_ptr<const ByteSource> disc, std::vector<Extent> extents)
+FileSource::FileSource(std::shared_ptr<const platform::ByteSource> disc, std::vector<Extent> extents)
     : m_disc(std::move(disc)), m_extents(std::move(extents))
 {
     for (const auto& extent : m_extents)
@@ -34,4 +34,4 @@ void FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const
     }
 }
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,15 +1,15 @@
-#include "platform/iso9660_directory.h"
+#include "image/iso9660_directory.h"
 
 #include "common/checked.h"
 #include "common/error.h"
-#include "platform/iso9660_rock_ridge.h"
+#include "image/iso9660_rock_ridge.h"
 
 #include <algorithm>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 namespace {
 
-void requireOnDisc(const ByteSource& disc, Extent extent)
+void requireOnDisc(const platform::ByteSource& disc, Extent extent)
 {
     if (extent.offset > disc.size() || extent.length > disc.size() - extent.offset)
         throw Error(ErrorNumber::InputPastEndOfFile,
@@ -29,7 +29,7 @@ template <typename Visit> void forEachRecordInSector(Bytes sector, Visit& visit)
     }
 }
 
-template <typename Visit> void forEachRecord(const ByteSource& disc, Extent directory, Visit visit)
+template <typename Visit> void forEachRecord(const platform::ByteSource& disc, Extent directory, Visit visit)
 {
     requireOnDisc(disc, directory);
     std::vector<std::uint8_t> chunk;
@@ -44,7 +44,7 @@ template <typename Visit> void forEachRecord(const ByteSource& disc, Extent dire
     }
 }
 
-ContinuationReader continuationReader(const ByteSource& disc, const TreeFormat& format)
+ContinuationReader continuationReader(const platform::ByteSource& disc, const TreeFormat& format)
 {
     return [&disc, &format](const ContinuationArea& area) -> std::vector<std::uint8_t> {
         const std::uint64_t offset = std::uint64_t{area.block} * format.blockSize + area.offset;
@@ -54,7 +54,7 @@ ContinuationReader continuationReader(const ByteSource& disc, const TreeFormat& 
 }
 
 // The bytes of the "." record that opens a directory; empty when it has none.
-std::vector<std::uint8_t> selfRecordBytes(const ByteSource& disc, Extent directory)
+std::vector<std::uint8_t> selfRecordBytes(const platform::ByteSource& disc, Extent directory)
 {
     const auto length = std::min<std::uint64_t>(directory.length, kSectorSize);
     if (directory.offset > disc.size() || length > disc.size() - directory.offset) return {};
@@ -71,7 +71,7 @@ std::vector<std::uint8_t> selfRecordBytes(const ByteSource& disc, Extent directo
 class ItemAssembler
 {
   public:
-    ItemAssembler(const ByteSource& disc, const TreeFormat& format)
+    ItemAssembler(const platform::ByteSource& disc, const TreeFormat& format)
         : m_disc(disc), m_format(format), m_readArea(continuationReader(disc, format))
     {
     }
@@ -91,7 +91,7 @@ class ItemAssembler
                        std::optional<std::string> rockRidgeName) const;
     Extent movedFolderExtent(std::uint32_t block) const;
 
-    const ByteSource& m_disc;
+    const platform::ByteSource& m_disc;
     const TreeFormat& m_format;
     ContinuationReader m_readArea;
     std::vector<DirectoryItem> m_items;
@@ -170,7 +170,7 @@ Extent ItemAssembler::movedFolderExtent(std::uint32_t block) const
 
 } // namespace
 
-std::vector<DirectoryItem> readDirectory(const ByteSource& disc, const TreeFormat& format,
+std::vector<DirectoryItem> readDirectory(const platform::ByteSource& disc, const TreeFormat& format,
                                          Extent directory)
 {
     ItemAssembler items(disc, format);
@@ -178,7 +178,7 @@ std::vector<DirectoryItem> readDirectory(const ByteSource& disc, const TreeForma
     return items.finish();
 }
 
-std::optional<std::size_t> readSuspSkip(const ByteSource& disc, Extent root)
+std::optional<std::size_t> readSuspSkip(const platform::ByteSource& disc, Extent root)
 {
     const auto bytes = selfRecordBytes(disc, root);
     const auto self = decodeDirectoryRecord(bytes);
@@ -186,4 +186,4 @@ std::optional<std::size_t> readSuspSkip(const ByteSource& disc, Extent root)
     return suspSkipLength(self->systemUse);
 }
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,16 +1,16 @@
-#include "platform/iso9660_volume.h"
+#include "image/iso9660_volume.h"
 
 #include "common/error.h"
-#include "platform/iso9660_descriptors.h"
-#include "platform/iso9660_file_source.h"
+#include "image/iso9660_descriptors.h"
+#include "image/iso9660_file_source.h"
 
 #include <algorithm>
 
-namespace tarvelo::platform {
+namespace tarvelo::image {
 
 using iso9660::Extent;
 
-IsoVolume::IsoVolume(std::shared_ptr<const ByteSource> disc, const std::string& sourcePath,
+IsoVolume::IsoVolume(std::shared_ptr<const platform::ByteSource> disc, const std::string& sourcePath,
                      std::uint64_t sessionStartSector)
     : m_disc(std::move(disc)), m_rootPath(sourcePath)
 {
@@ -33,19 +33,19 @@ IsoVolume::IsoVolume(std::shared_ptr<const ByteSource> disc, const std::string& 
     m_folders.emplace(m_rootPath, root);
 }
 
-std::vector<FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const
+std::vector<platform::FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const
 {
-    std::vector<FolderEntry> entries;
+    std::vector<platform::FolderEntry> entries;
     for (const auto& item : readItems(folderPath)) {
         if (item.isFolder && !admitFolder(childPath(folderPath, item.name), item.extents.front()))
             continue;
         entries.push_back(
-            {item.name, item.isFolder ? EntryKind::Folder : EntryKind::RegularFile, item.size});
+            {item.name, item.isFolder ? platform::EntryKind::Folder : platform::EntryKind::RegularFile, item.size});
     }
     return entries;
 }
 
-std::unique_ptr<ByteSource> IsoVolume::openFile(const std::string& path) const
+std::unique_ptr<platform::ByteSource> IsoVolume::openFile(const std::string& path) const
 {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos)
@@ -106,4 +106,4 @@ bool IsoVolume::admitFolder(const std::string& path, Extent extent) const
     return true;
 }
 
-} // namespace tarvelo::platform
+} // namespace tarvelo::image

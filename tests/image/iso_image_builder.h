@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/iso9660_volume.h"
+#include "image/iso9660_volume.h"
 
 #include <cstdint>
 #include <memory>
@@ -78,7 +78,7 @@ std::vector<IsoRecord> withSelfAndParent(std::uint32_t block, std::vector<IsoRec
 IsoImage plainImage(const std::vector<IsoRecord>& rootRecords, std::size_t sectors = 40);
 
 // The image read as a disc; the image must outlive the volume.
-std::unique_ptr<platform::IsoVolume> isoVolume(const IsoImage& image,
+std::unique_ptr<image::IsoVolume> isoVolume(const IsoImage& image,
                                                const std::string& path = "disc.iso",
                                                std::uint64_t sessionStartSector = 0);
 

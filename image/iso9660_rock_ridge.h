@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/iso9660_records.h"
+#include "image/iso9660_records.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
 // Where a record's system use entries go on: a "CE" entry's block, offset and length.
 struct ContinuationArea
@@ -44,4 +44,4 @@ struct RockRidgeEntries
 RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,
                                const ContinuationReader& readArea);
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/iso9660_directory.h"
+#include "image/iso9660_directory.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
 
-namespace tarvelo::platform::iso9660 {
+namespace tarvelo::image::iso9660 {
 
 // The byte ranges of the directories handed out so far. A directory that overlaps one
 // of them is a loop or a forgery: refusing it bounds the whole walk by the disc's size.
@@ -30,4 +30,4 @@ class ExtentClaims
     std::map<std::uint64_t, std::uint64_t> m_ranges; // start to end
 };
 
-} // namespace tarvelo::platform::iso9660
+} // namespace tarvelo::image::iso9660

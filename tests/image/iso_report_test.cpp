@@ -3,7 +3,7 @@
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
 #include "report/report_run.h"
-#include "tests/platform/xorriso_image.h"
+#include "tests/image/xorriso_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvelo::platform {
+namespace tarvelo::image {
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,8 +50,8 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 Report reportOf(const fs::path& source, const fs::path& reportFile)
 {
-    const HostVolumeOpener volumes;
-    PosixOutputService outputs;
+    const platform::HostVolumeOpener volumes;
+    platform::PosixOutputService outputs;
     report::ReaderSet readers(common::CodePage::defaultOem());
     SilentUi ui(reportFile.string());
     Report report{report::runReport({source.string()}, {volumes, outputs, readers.readers()}, ui),
@@ -92,4 +92,4 @@ TEST(IsoReport, ImageReportsAsTheTreeItWasMadeFrom)
 }
 
 } // namespace
-} // namespace tarvelo::platform
+} // namespace tarvelo::image

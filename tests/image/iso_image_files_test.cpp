@@ -1,9 +1,9 @@
 #include "common/error.h"
 #include "platform/host_volume_opener.h"
-#include "platform/iso9660_volume.h"
+#include "image/iso9660_volume.h"
 #include "platform/posix_volume.h"
-#include "tests/platform/volume_listing.h"
-#include "tests/platform/xorriso_image.h"
+#include "tests/image/volume_listing.h"
+#include "tests/image/xorriso_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,12 +13,12 @@
 #include <memory>
 #include <optional>
 
-namespace tarvelo::platform {
+namespace tarvelo::image {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const ByteSource& source)
+std::string readAll(const platform::ByteSource& source)
 {
     const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
     return {bytes.begin(), bytes.end()};
@@ -54,9 +54,9 @@ class IsoImageFiles : public ::testing::Test
 
     static fs::path pathOf(const std::string& relative) { return s_dir->path() / relative; }
 
-    static std::unique_ptr<Volume> image(const std::string& name)
+    static std::unique_ptr<platform::Volume> image(const std::string& name)
     {
-        return HostVolumeOpener().openVolume(pathOf(name).string());
+        return platform::HostVolumeOpener().openVolume(pathOf(name).string());
     }
 
     static constexpr std::pair<const char*, const char*> kImages[] = {
@@ -73,7 +73,7 @@ class IsoImageFiles : public ::testing::Test
 
 TEST_F(IsoImageFiles, ImagesListAsTheTreeTheyWereMadeFrom)
 {
-    const auto expected = test::listTree(PosixVolume(pathOf("tree").string()));
+    const auto expected = test::listTree(platform::PosixVolume(pathOf("tree").string()));
     ASSERT_GT(expected.size(), 20u);
     for (const auto& [name, options] : kImages)
         EXPECT_EQ(test::listTree(*image(name)), expected) << name << " made with " << options;
@@ -100,7 +100,7 @@ TEST_F(IsoImageFiles, PlainImageShowsShortNamesWithoutVersions)
     dir.write("tree/notes", "22");
     dir.write("tree/Docs/letter.doc", "333");
     test::makeIsoImage(dir.path() / "tree", dir.path() / "plain.iso", "--norock");
-    const auto volume = HostVolumeOpener().openVolume((dir.path() / "plain.iso").string());
+    const auto volume = platform::HostVolumeOpener().openVolume((dir.path() / "plain.iso").string());
     EXPECT_THAT(test::listTree(*volume),
                 testing::ElementsAre("DOCS/", "  LETTER.DOC 3", "NOTES 2", "README.TXT 1"));
 }
@@ -113,10 +113,10 @@ TEST_F(IsoImageFiles, TruncatedImagesEndInErrors)
     std::size_t completed = 0;
     for (std::size_t length = 0; length < bytes.size();
          length += length < 80 * 2048 ? 1021 : 65536) {
-        const MemoryByteSource cut(std::span<const std::uint8_t>(bytes).first(length));
+        const platform::MemoryByteSource cut(std::span<const std::uint8_t>(bytes).first(length));
         try {
             const IsoVolume volume(
-                std::shared_ptr<const ByteSource>(&cut, [](const ByteSource*) {}), "cut.iso");
+                std::shared_ptr<const platform::ByteSource>(&cut, [](const platform::ByteSource*) {}), "cut.iso");
             test::listTree(volume);
             ++completed;
         } catch (const Error&) {
@@ -162,11 +162,11 @@ TEST_F(IsoImageFiles, DeviceIsReadDirectly)
     if (!loop) GTEST_SKIP() << "no loop device could be attached";
     const std::string& device = loop->path();
 
-    const auto volume = HostVolumeOpener().openVolume(device);
+    const auto volume = platform::HostVolumeOpener().openVolume(device);
     EXPECT_EQ(volume->rootPath(), device + "/");
     EXPECT_EQ(test::listTree(*volume), test::listTree(*this->image("joliet.iso")));
     EXPECT_EQ(volume->facts().serialNumber, this->image("joliet.iso")->facts().serialNumber);
 }
 
 } // namespace
-} // namespace tarvelo::platform
+} // namespace tarvelo::image
