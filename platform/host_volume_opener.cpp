@@ -35,7 +35,7 @@ std::unique_ptr<Volume> HostVolumeOpener::openDrive(const std::string& path, dev
     try {
         return openDiscDevice(path);
     } catch (const Error& unreadable) {
-        if (unreadable.number() == ErrorNumber::InvalidFileFormat) throw; // read: no ISO 9660 tree
+        if (unreadable.number() == ErrorNumber::InvalidFileFormat) throw; // read: no usable tree
         if (auto mounted = openMountedDrive(drive)) return mounted;
         throw Error(ErrorNumber::DiskNotReady,
                     std::string("the drive cannot be read (") + unreadable.what() +

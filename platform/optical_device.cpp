@@ -1,5 +1,9 @@
 #include "platform/optical_device.h"
 
+#include "common/error.h"
+#include "image/iso9660_volume.h"
+#include "image/udf_descriptors.h"
+#include "image/udf_volume.h"
 #include "platform/posix_byte_source.h"
 #include "platform/posix_fd.h"
 
@@ -9,15 +13,33 @@
 
 namespace tarvelo::platform {
 
-std::unique_ptr<image::IsoVolume> openDiscImage(const std::string& imagePath)
+std::unique_ptr<Volume> openDisc(std::shared_ptr<const ByteSource> disc, const std::string& path,
+                                 std::uint64_t sessionStartSector,
+                                 std::optional<std::uint64_t> lastWrittenSector)
 {
-    return std::make_unique<image::IsoVolume>(PosixByteSource::open(imagePath), imagePath);
+    if (!image::udf::hasUdfRecognition(*disc, sessionStartSector))
+        return std::make_unique<image::IsoVolume>(disc, path, sessionStartSector);
+    try {
+        return std::make_unique<image::UdfVolume>(disc, path, sessionStartSector, lastWrittenSector);
+    } catch (const Error& damaged) {
+        if (damaged.number() != ErrorNumber::InvalidFileFormat) throw;
+        try {
+            return std::make_unique<image::IsoVolume>(disc, path, sessionStartSector);
+        } catch (const Error&) {
+            throw damaged;
+        }
+    }
 }
 
-std::unique_ptr<image::IsoVolume> openDiscDevice(const std::string& devicePath)
+std::unique_ptr<Volume> openDiscImage(const std::string& imagePath)
 {
-    const std::uint64_t sessionStart = lastSessionStart(devicePath);
-    return std::make_unique<image::IsoVolume>(PosixByteSource::open(devicePath), devicePath, sessionStart);
+    return openDisc(PosixByteSource::open(imagePath), imagePath);
+}
+
+std::unique_ptr<Volume> openDiscDevice(const std::string& devicePath)
+{
+    return openDisc(PosixByteSource::open(devicePath), devicePath, lastSessionStart(devicePath),
+                    lastWrittenSector(devicePath));
 }
 
 std::uint64_t lastSessionStart(const std::string& devicePath)
@@ -29,6 +51,15 @@ std::uint64_t lastSessionStart(const std::string& devicePath)
     // As the kernel's own ISO 9660 driver does: the address counts only on an XA disc.
     if (::ioctl(fd.get(), CDROMMULTISESSION, &session) != 0 || session.xa_flag == 0) return 0;
     return session.addr.lba > 0 ? static_cast<std::uint64_t>(session.addr.lba) : 0;
+}
+
+std::optional<std::uint64_t> lastWrittenSector(const std::string& devicePath)
+{
+    const UniqueFd fd(::open(devicePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) return std::nullopt;
+    long last = 0;
+    if (::ioctl(fd.get(), CDROM_LAST_WRITTEN, &last) != 0 || last <= 0) return std::nullopt;
+    return static_cast<std::uint64_t>(last);
 }
 
 } // namespace tarvelo::platform

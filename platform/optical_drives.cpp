@@ -13,6 +13,8 @@
 
 #include "common/error.h"
 #include "image/iso9660_records.h"
+#include "image/udf_descriptors.h"
+#include "platform/posix_byte_source.h"
 
 namespace fs = std::filesystem;
 
@@ -80,10 +82,15 @@ bool holdsIsoImage(const fs::path& deviceNode)
                                          kDescriptorIdentifierAt));
     std::string identifier(kStandardIdentifier.size(), '\0');
     in.read(identifier.data(), static_cast<std::streamsize>(identifier.size()));
-    return in && identifier == kStandardIdentifier;
+    if (in && identifier == kStandardIdentifier) return true;
+    try {
+        return image::udf::hasUdfRecognition(*PosixByteSource::open(deviceNode), 0);
+    } catch (const Error&) {
+        return false;
+    }
 }
 
-// Loop devices over an ISO 9660 image, which count as drives holding a disc: this is how
+// Loop devices over an ISO 9660 or UDF image, which count as drives holding a disc: this is how
 // an image is reported from the window on a machine without an optical drive.
 std::vector<DriveName> loopDevicesWithImages(const fs::path& root)
 {

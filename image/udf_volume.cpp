@@ -1,0 +1,165 @@
+#include "image/udf_volume.h"
+
+#include "common/error.h"
+#include "image/udf_file_entry.h"
+#include "image/udf_file_source.h"
+#include "image/udf_partition_tables.h"
+
+#include <algorithm>
+
+namespace tarvelo::image {
+
+using udf::BlockAddress;
+using udf::EntryBlock;
+
+namespace {
+
+constexpr std::uint32_t kNoFreeSpaceCount = 0xFFFFFFFF;
+
+platform::EntryKind kindOf(const udf::FileEntry& entry)
+{
+    switch (entry.fileType) {
+    case udf::kFileTypeDirectory: return platform::EntryKind::Folder;
+    case udf::kFileTypeRegular:
+    case udf::kFileTypeUnspecified: return platform::EntryKind::RegularFile;
+    default: return platform::EntryKind::OtherFile;
+    }
+}
+
+} // namespace
+
+UdfVolume::UdfVolume(std::shared_ptr<const platform::ByteSource> disc, const std::string& sourcePath,
+                     std::uint64_t sessionStartSector, std::optional<std::uint64_t> lastWrittenSector)
+    : m_disc(std::move(disc)), m_rootPath(sourcePath)
+{
+    if (m_rootPath.empty() || m_rootPath.back() != '/') m_rootPath += '/';
+    const auto layout = udf::readVolumeLayout(*m_disc, sessionStartSector);
+    m_partitions = std::make_unique<udf::Partitions>(*m_disc, layout);
+    std::optional<std::uint64_t> lastBlock;
+    if (lastWrittenSector)
+        lastBlock = *lastWrittenSector * udf::kRecognitionSectorSize / layout.blockSize;
+    udf::loadPartitionTables(*m_disc, *m_partitions, lastBlock);
+
+    const BlockAddress fileSet = layout.logicalVolume.fileSet.where;
+    const auto descriptor = m_partitions->readBlock(fileSet, "file set descriptor");
+    udf::requireTag(descriptor, udf::kTagFileSet, fileSet.block, "file set descriptor");
+    const BlockAddress root = udf::decodeFileSetRoot(descriptor).where;
+    const auto rootEntry = udf::readEntry(*m_partitions, root, "root folder");
+    if (!rootEntry.isDirectory())
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the UDF volume is damaged: its root folder is not a folder");
+    readFacts(layout, fileSet, descriptor);
+    admitFolder(m_rootPath, rootEntry);
+}
+
+UdfVolume::~UdfVolume() = default;
+
+void UdfVolume::readFacts(const udf::VolumeLayout& layout, BlockAddress fileSet,
+                          common::Bytes fileSetBlock)
+{
+    m_facts.label = layout.logicalVolume.identifier;
+    m_facts.serialNumber = udf::volumeSerialNumber(fileSetBlock);
+
+    const auto& partition = m_partitions->descriptor(fileSet.partition);
+    m_facts.totalBytes = std::uint64_t{partition.length} * layout.blockSize;
+    if (!layout.integrity) return;
+    const auto& free = layout.integrity->freeBlocks;
+    for (std::uint16_t reference = 0; reference < std::min(free.size(), m_partitions->count());
+         ++reference)
+        if (m_partitions->descriptor(reference).number == partition.number &&
+            free[reference] != kNoFreeSpaceCount)
+            m_facts.freeBytes += std::uint64_t{free[reference]} * layout.blockSize;
+}
+
+std::vector<platform::FolderEntry> UdfVolume::listFolder(const std::string& folderPath) const
+{
+    std::vector<platform::FolderEntry> entries;
+    for (const auto& item : readItems(folderPath)) {
+        if (item.entry.kind == platform::EntryKind::Folder) {
+            const std::string path = childPath(folderPath, item.entry.name);
+            if (!admitFolder(path, udf::readEntry(*m_partitions, item.address, "folder " + path)))
+                continue;
+        }
+        entries.push_back(item.entry);
+    }
+    return entries;
+}
+
+std::unique_ptr<platform::ByteSource> UdfVolume::openFile(const std::string& path) const
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
+    std::string parent = path.substr(0, slash);
+    if (parent + '/' == m_rootPath) parent = m_rootPath;
+    const std::string name = path.substr(slash + 1);
+
+    const auto& items = parent == m_lastFolder ? m_lastItems : readItems(parent);
+    const auto file = std::find_if(items.begin(), items.end(), [&name](const Item& item) {
+        return item.entry.kind != platform::EntryKind::Folder && item.entry.name == name;
+    });
+    if (file == items.end())
+        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
+    return openData(udf::readEntry(*m_partitions, file->address, "file " + path), path);
+}
+
+std::unique_ptr<platform::ByteSource> UdfVolume::openData(const EntryBlock& entry,
+                                                          const std::string& path) const
+{
+    return std::make_unique<udf::FileSource>(m_disc, udf::readFileData(*m_partitions, entry, path));
+}
+
+const std::vector<UdfVolume::Item>& UdfVolume::readItems(const std::string& folderPath) const
+{
+    const auto folder = udf::readEntry(*m_partitions, folderAddress(folderPath), "folder " + folderPath);
+    const auto data = openData(folder, "folder " + folderPath);
+    m_lastFolder.clear(); // nothing is kept when the read fails
+    m_lastItems.clear();
+    for (auto& item : udf::readDirectory(*data, folderPath)) {
+        const auto entry = udf::readEntry(*m_partitions, item.entry,
+                                          "file " + childPath(folderPath, item.name));
+        const auto kind = kindOf(entry.entry());
+        const std::uint64_t size = kind == platform::EntryKind::Folder ? 0 : entry.entry().size;
+        m_lastItems.push_back({{std::move(item.name), kind, size}, entry.address()});
+    }
+    m_lastFolder = folderPath;
+    return m_lastItems;
+}
+
+BlockAddress UdfVolume::folderAddress(const std::string& folderPath) const
+{
+    if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
+        return folder->second;
+    // Not listed yet: list the folders on the way down from the root, which finds each.
+    if (folderPath.starts_with(m_rootPath)) {
+        std::string path = m_rootPath;
+        for (std::size_t at = m_rootPath.size();
+             at < folderPath.size() && m_folders.contains(path);) {
+            const auto end = std::min(folderPath.find('/', at), folderPath.size());
+            listFolder(path);
+            path = childPath(path, std::string_view(folderPath).substr(at, end - at));
+            at = end + 1;
+        }
+        if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
+            return folder->second;
+    }
+    throw Error(ErrorNumber::PathNotFound, "no such folder on the disc: " + folderPath);
+}
+
+// A folder is listed under one path only, and only when neither its entry nor its data
+// overlaps another folder's: that ends loops back to an ancestor and any sharing that
+// could multiply.
+bool UdfVolume::admitFolder(const std::string& path, const EntryBlock& entry) const
+{
+    if (const auto known = m_folders.find(path); known != m_folders.end())
+        return known->second.block == entry.address().block &&
+               known->second.partition == entry.address().partition;
+    const std::uint64_t at = m_partitions->offsetOf(entry.address());
+    if (!m_claims.claim({at, m_partitions->blockSize()})) return false;
+    for (const auto& run : udf::readFileData(*m_partitions, entry, "folder " + path).runs)
+        if (!run.sparse && !m_claims.claim({run.offset, run.length})) return false;
+    m_folders.emplace(path, entry.address());
+    return true;
+}
+
+} // namespace tarvelo::image

@@ -1,0 +1,59 @@
+#include "tests/image/image_report.h"
+
+#include "common/code_page.h"
+#include "platform/host_volume_opener.h"
+#include "platform/posix_output.h"
+#include "report/reader_set.h"
+#include "tests/support/corpus.h"
+
+namespace tarvelo::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A user who saves the report where told and is never asked anything else.
+class SilentUi final : public report::RunUi
+{
+  public:
+    explicit SilentUi(std::string savePath) : m_savePath(std::move(savePath)) {}
+
+    std::optional<std::string> askSavePath() override { return m_savePath; }
+    void processEvents() override {}
+    bool confirmReplace(const std::string&) override { return true; }
+    void setBusy(bool) override {}
+    void progress(const report::Progress&) override {}
+    bool stopRequested() override { return false; }
+    void notice(std::string_view) override {}
+
+  private:
+    std::string m_savePath;
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+ImageReport reportOf(const fs::path& source, const fs::path& reportFile)
+{
+    const platform::HostVolumeOpener volumes;
+    platform::PosixOutputService outputs;
+    report::ReaderSet readers(common::CodePage::defaultOem());
+    SilentUi ui(reportFile.string());
+    ImageReport report{
+        report::runReport({source.string()}, {volumes, outputs, readers.readers()}, ui), {}};
+    const auto bytes = readBytes(reportFile);
+    const std::string text = replaced({bytes.begin(), bytes.end()}, source.string(), "<root>");
+    constexpr std::size_t kHeaderLines = 8;
+    std::size_t line = 0;
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        if (++line > kHeaderLines) report.body.push_back(text.substr(at, end - at));
+    return report;
+}
+
+} // namespace tarvelo::test
