@@ -2,6 +2,7 @@
 
 #include "common/checked.h"
 #include "common/error.h"
+#include "image/iso9660_prefetch.h"
 #include "image/iso9660_rock_ridge.h"
 
 #include <algorithm>
@@ -16,42 +17,57 @@ void requireOnDisc(const platform::ByteSource& disc, Extent extent)
                     "the folder's records lie beyond the end of the disc");
 }
 
-// Records never cross a sector: a zero length byte pads the rest of the sector, and a
-// length that would cross it means the rest of the sector is unreadable.
-template <typename Visit> void forEachRecordInSector(Bytes sector, Visit& visit)
-{
-    std::size_t at = 0;
-    while (at < sector.size()) {
-        const std::size_t length = sector[at];
-        if (length == 0 || length > sector.size() - at) return;
-        if (const auto record = decodeDirectoryRecord(sector.subspan(at, length))) visit(*record);
-        at += length;
-    }
-}
-
-template <typename Visit> void forEachRecord(const platform::ByteSource& disc, Extent directory, Visit visit)
+template <typename Visit>
+void forEachRecord(const platform::ByteSource& disc, Extent directory, DirectoryPrefetch* prefetch,
+                   Visit visit)
 {
     requireOnDisc(disc, directory);
+    if (prefetch != nullptr && directory.length <= kDirectoryReadSize) {
+        forEachRecordIn(prefetch->take(directory), visit);
+        return;
+    }
     std::vector<std::uint8_t> chunk;
     for (std::uint64_t done = 0; done < directory.length; done += chunk.size()) {
         chunk.resize(static_cast<std::size_t>(
             std::min<std::uint64_t>(kDirectoryReadSize, directory.length - done)));
         disc.readAt(directory.offset + done, chunk);
-        const Bytes bytes(chunk);
-        for (std::size_t sector = 0; sector < bytes.size(); sector += kSectorSize)
-            forEachRecordInSector(
-                bytes.subspan(sector, std::min(kSectorSize, bytes.size() - sector)), visit);
+        forEachRecordIn(chunk, visit);
     }
 }
 
-ContinuationReader continuationReader(const platform::ByteSource& disc, const TreeFormat& format)
+// Writers pack the continuation areas of a folder's records into shared blocks: they are
+// read a window at a time, so a folder's areas cost a read or two, and records that all
+// point at the same area cost no read again.
+class ContinuationWindow
 {
-    return [&disc, &format](const ContinuationArea& area) -> std::vector<std::uint8_t> {
-        const std::uint64_t offset = std::uint64_t{area.block} * format.blockSize + area.offset;
-        if (offset > disc.size() || area.length > disc.size() - offset) return {};
-        return disc.read(offset, area.length);
-    };
-}
+  public:
+    static constexpr std::uint64_t kWindowSize = std::uint64_t{64} << 10;
+
+    ContinuationWindow(const platform::ByteSource& disc, const TreeFormat& format)
+        : m_disc(disc), m_format(format)
+    {
+    }
+
+    std::vector<std::uint8_t> operator()(const ContinuationArea& area)
+    {
+        const std::uint64_t offset = std::uint64_t{area.block} * m_format.blockSize + area.offset;
+        if (offset > m_disc.size() || area.length > m_disc.size() - offset) return {};
+        if (offset < m_start || offset + area.length > m_start + m_bytes.size()) {
+            m_start = offset - offset % m_format.blockSize;
+            const auto end =
+                std::min(m_disc.size(), std::max(m_start + kWindowSize, offset + area.length));
+            m_bytes = m_disc.read(m_start, static_cast<std::size_t>(end - m_start));
+        }
+        const auto from = m_bytes.begin() + static_cast<std::ptrdiff_t>(offset - m_start);
+        return {from, from + area.length};
+    }
+
+  private:
+    const platform::ByteSource& m_disc;
+    const TreeFormat& m_format;
+    std::uint64_t m_start = 0;
+    std::vector<std::uint8_t> m_bytes;
+};
 
 // The bytes of the "." record that opens a directory; empty when it has none.
 std::vector<std::uint8_t> selfRecordBytes(const platform::ByteSource& disc, Extent directory)
@@ -66,13 +82,22 @@ std::vector<std::uint8_t> selfRecordBytes(const platform::ByteSource& disc, Exte
     return bytes;
 }
 
+// A name is one path component: a "/" (which a Joliet or Rock Ridge name can hold) or a
+// NUL would make its path name another file, so each becomes "_".
+std::string withoutSeparators(std::string name)
+{
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
+    return name;
+}
+
 // Turns records into items, joining the records of a multi-extent file: every record
 // but the last carries the multi-extent flag, and all carry the same identifier.
 class ItemAssembler
 {
   public:
     ItemAssembler(const platform::ByteSource& disc, const TreeFormat& format)
-        : m_disc(disc), m_format(format), m_readArea(continuationReader(disc, format))
+        : m_disc(disc), m_format(format), m_readArea(ContinuationWindow(disc, format))
     {
     }
 
@@ -151,11 +176,11 @@ void ItemAssembler::flush()
 std::string ItemAssembler::nameOf(const DirectoryRecord& record,
                                   std::optional<std::string> rockRidgeName) const
 {
-    if (rockRidgeName) return std::move(*rockRidgeName);
+    if (rockRidgeName) return withoutSeparators(std::move(*rockRidgeName));
     std::string name = m_format.names == NameSet::Joliet
                            ? decodeUcs2(record.identifier)
                            : std::string(record.identifier.begin(), record.identifier.end());
-    return record.isDirectory() ? name : withoutVersion(std::move(name));
+    return withoutSeparators(record.isDirectory() ? name : withoutVersion(std::move(name)));
 }
 
 // A moved folder's length is in its own "." record. Without one, a block is taken, and
@@ -171,10 +196,11 @@ Extent ItemAssembler::movedFolderExtent(std::uint32_t block) const
 } // namespace
 
 std::vector<DirectoryItem> readDirectory(const platform::ByteSource& disc, const TreeFormat& format,
-                                         Extent directory)
+                                         Extent directory, DirectoryPrefetch* prefetch)
 {
     ItemAssembler items(disc, format);
-    forEachRecord(disc, directory, [&items](const DirectoryRecord& record) { items.add(record); });
+    forEachRecord(disc, directory, prefetch,
+                  [&items](const DirectoryRecord& record) { items.add(record); });
     return items.finish();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "platform/byte_source.h"
 #include "image/iso9660_records.h"
+#include "platform/byte_source.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,15 +50,36 @@ struct DirectoryItem
     std::vector<Extent> extents; // a folder: its records; a file: its data, in order
 };
 
-// A directory that is read in one go when it is no larger than this, in pieces of this
-// size when it is, so a forged length cannot make one huge buffer.
-constexpr std::size_t kDirectoryReadSize = std::size_t{4} << 20;
+// A request for records never reads more than this, so it ends soon even on a slow
+// drive and a forged length cannot make one huge buffer: folders that lie together are
+// read this much at a time, and a larger folder in pieces of this size.
+constexpr std::size_t kDirectoryReadSize = std::size_t{1} << 20;
 
-// The items of a directory, read in large sequential reads: "." and "..", associated
-// files and malformed records left out, the extents of a multi-extent file joined.
-// Records beyond the end of the disc raise an error.
+class DirectoryPrefetch;
+
+// The items of a directory: "." and "..", associated files and malformed records left
+// out, the extents of a multi-extent file joined. Its records come through prefetch
+// when given, else straight from the disc. Records beyond the end of the disc raise an
+// error.
 std::vector<DirectoryItem> readDirectory(const platform::ByteSource& disc, const TreeFormat& format,
-                                         Extent directory);
+                                         Extent directory, DirectoryPrefetch* prefetch = nullptr);
+
+// Calls visit with every well-formed record of whole sectors of records. Records never
+// cross a sector: a zero length byte pads the rest of the sector, and a length that would
+// cross it means the rest of the sector is unreadable.
+template <typename Visit> void forEachRecordIn(Bytes records, Visit&& visit)
+{
+    for (std::size_t sector = 0; sector < records.size(); sector += kSectorSize) {
+        const Bytes bytes = records.subspan(sector, std::min(kSectorSize, records.size() - sector));
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t length = bytes[at];
+            if (length == 0 || length > bytes.size() - at) break;
+            if (const auto record = decodeDirectoryRecord(bytes.subspan(at, length)))
+                visit(*record);
+            at += length;
+        }
+    }
+}
 
 // The system use skip length that the root's "." record declares, if it has one.
 std::optional<std::size_t> readSuspSkip(const platform::ByteSource& disc, Extent root);

@@ -31,7 +31,8 @@ std::optional<ContinuationArea> collectEntries(Bytes area, RockRidgeEntries& fou
             next = ContinuationArea{both32(entry, 4), both32(entry, 12), both32(entry, 20)};
         if (hasSignature(entry, "NM") && length >= kNameAt) {
             if (!found.name) found.name.emplace();
-            found.name->append(entry.begin() + kNameAt, entry.end());
+            const auto room = std::min(entry.size() - kNameAt, kMaxNameBytes - found.name->size());
+            found.name->append(entry.begin() + kNameAt, entry.begin() + kNameAt + room);
         }
         if (hasSignature(entry, "CL") && length >= kChildLinkEntrySize)
             found.childLink = both32(entry, 4);
@@ -39,6 +40,18 @@ std::optional<ContinuationArea> collectEntries(Bytes area, RockRidgeEntries& fou
         at += length;
     }
     return next;
+}
+
+// A name cut at the limit may end inside a UTF-8 sequence: that partial character goes.
+void dropCutCharacter(std::string& name)
+{
+    std::size_t lead = name.size();
+    while (lead > 0 && name.size() - lead < 4 && (name[lead - 1] & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0) return;
+    const auto first = static_cast<unsigned char>(name[lead - 1]);
+    const std::size_t expected = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (name.size() - (lead - 1) < expected) name.erase(lead - 1);
 }
 
 } // namespace
@@ -62,6 +75,10 @@ RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,
         next->length = std::min(next->length, kMaxContinuationLength);
         continuation = readArea(*next);
         next = collectEntries(continuation, found);
+    }
+    if (found.name) {
+        if (found.name->size() == kMaxNameBytes) dropCutCharacter(*found.name);
+        if (found.name->empty()) found.name.reset(); // shown by its ISO 9660 name
     }
     return found;
 }

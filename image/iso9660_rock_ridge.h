@@ -26,6 +26,9 @@ using ContinuationReader = std::function<std::vector<std::uint8_t>(const Continu
 constexpr std::uint32_t kMaxContinuationLength = kSectorSize;
 // Continuation areas may chain; a chain longer than this is taken as a loop.
 constexpr int kMaxContinuations = 16;
+// The longest name a host file system keeps; a longer "NM" name is cut to it, so names
+// joined from shared continuation areas cannot grow past it.
+constexpr std::size_t kMaxNameBytes = 255;
 
 // The bytes to skip at the start of every record's system use field, from the "SP"
 // entry of the root's "." record; nothing when the disc has no system use entries.
@@ -36,7 +39,7 @@ std::optional<std::size_t> suspSkipLength(Bytes rootSelfSystemUse);
 // points at it; where it is, its record carries "RE".
 struct RockRidgeEntries
 {
-    std::optional<std::string> name;        // joined from the "NM" entries
+    std::optional<std::string> name;        // joined from the "NM" entries; never empty
     std::optional<std::uint32_t> childLink; // the block of the folder moved from here
     bool relocated = false;                 // the folder shows where its "CL" points
 };

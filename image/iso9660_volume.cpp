@@ -10,9 +10,10 @@ namespace tarvelo::image {
 
 using iso9660::Extent;
 
-IsoVolume::IsoVolume(std::shared_ptr<const platform::ByteSource> disc, const std::string& sourcePath,
-                     std::uint64_t sessionStartSector)
-    : m_disc(std::move(disc)), m_rootPath(sourcePath)
+IsoVolume::IsoVolume(std::shared_ptr<const platform::ByteSource> disc,
+                     const std::string& sourcePath, std::uint64_t sessionStartSector)
+    : m_disc(std::move(disc)), m_rootPath(sourcePath), m_prefetch(*m_disc, m_format),
+      m_sharedData(m_disc->size())
 {
     if (m_rootPath.empty() || m_rootPath.back() != '/') m_rootPath += '/';
     const auto descriptor = iso9660::chooseVolumeDescriptor(*m_disc, sessionStartSector);
@@ -31,18 +32,32 @@ IsoVolume::IsoVolume(std::shared_ptr<const platform::ByteSource> disc, const std
     }
     m_claims.claim(root);
     m_folders.emplace(m_rootPath, root);
+    m_prefetch.expect(root);
 }
 
 std::vector<platform::FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const
 {
     std::vector<platform::FolderEntry> entries;
-    for (const auto& item : readItems(folderPath)) {
-        if (item.isFolder && !admitFolder(childPath(folderPath, item.name), item.extents.front()))
-            continue;
-        entries.push_back(
-            {item.name, item.isFolder ? platform::EntryKind::Folder : platform::EntryKind::RegularFile, item.size});
+    for (const auto& item :
+         iso9660::readDirectory(*m_disc, m_format, folderExtent(folderPath), &m_prefetch)) {
+        if (item.isFolder) {
+            if (!admitFolder(childPath(folderPath, item.name), item.extents.front())) continue;
+            m_prefetch.expect(item.extents.front());
+            entries.push_back({item.name, platform::EntryKind::Folder, 0, 0});
+        } else {
+            entries.push_back({item.name, platform::EntryKind::RegularFile, item.size,
+                               m_files.add(item.extents, item.interleaved)});
+        }
     }
     return entries;
+}
+
+// Never by the path, which a name holding "/" could make another file's.
+std::unique_ptr<platform::ByteSource> IsoVolume::openEntry(const std::string& /*path*/,
+                                                           std::uint64_t ref) const
+{
+    const auto file = m_files.file(ref);
+    return openData(file.extents, file.interleaved);
 }
 
 std::unique_ptr<platform::ByteSource> IsoVolume::openFile(const std::string& path) const
@@ -54,25 +69,34 @@ std::unique_ptr<platform::ByteSource> IsoVolume::openFile(const std::string& pat
     if (parent + '/' == m_rootPath) parent = m_rootPath;
     const std::string name = path.substr(slash + 1);
 
-    const auto& items = parent == m_lastFolder ? m_lastItems : readItems(parent);
+    const auto items = iso9660::readDirectory(*m_disc, m_format, folderExtent(parent));
     const auto file = std::find_if(items.begin(), items.end(), [&name](const auto& item) {
         return !item.isFolder && item.name == name;
     });
     if (file == items.end())
         throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
-    if (file->interleaved)
-        throw Error(ErrorNumber::InvalidFileFormat,
-                    "the file is interleaved on the disc, which is not read");
-    return std::make_unique<iso9660::FileSource>(m_disc, file->extents);
+    return openData(file->extents, file->interleaved);
 }
 
-const std::vector<iso9660::DirectoryItem>& IsoVolume::readItems(const std::string& folderPath) const
+// Data that lie beyond the end of the disc, or that other files' data have already been
+// read for too often, are refused before anything is read.
+std::unique_ptr<platform::ByteSource> IsoVolume::openData(std::span<const Extent> extents,
+                                                          bool interleaved) const
 {
-    const Extent extent = folderExtent(folderPath);
-    m_lastFolder.clear(); // nothing is kept when the read fails
-    m_lastItems = iso9660::readDirectory(*m_disc, m_format, extent);
-    m_lastFolder = folderPath;
-    return m_lastItems;
+    if (interleaved)
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the file is interleaved on the disc, which is not read");
+    const std::uint64_t discSize = m_disc->size();
+    for (const Extent& extent : extents)
+        if (extent.offset > discSize || extent.length > discSize - extent.offset)
+            throw Error(ErrorNumber::InputPastEndOfFile,
+                        "the file's data lie beyond the end of the disc");
+    if (!m_sharedData.admit(extents))
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the file's data are shared with files already read, more often than the "
+                    "disc could hold");
+    return std::make_unique<iso9660::FileSource>(
+        m_disc, std::vector<Extent>(extents.begin(), extents.end()));
 }
 
 Extent IsoVolume::folderExtent(const std::string& folderPath) const

@@ -2,6 +2,16 @@
 
 namespace tarvelo::platform {
 
+std::unique_ptr<ByteSource> Volume::openEntry(const std::string& path, std::uint64_t) const
+{
+    return openFile(path);
+}
+
+std::unique_ptr<ByteSource> EntryOpener::openFile(const std::string& path) const
+{
+    return path == m_path ? m_volume.openEntry(path, m_ref) : m_volume.openFile(path);
+}
+
 std::string Volume::childPath(std::string_view folderPath, std::string_view name) const
 {
     std::string path(folderPath);

@@ -32,6 +32,10 @@ struct FolderEntry
     std::string name;
     EntryKind kind = EntryKind::RegularFile;
     std::uint64_t size = 0;
+    // The volume's own note of where the file lies, handed back to openEntry() so the
+    // file is opened as listed, not found again by its name. Opaque to everyone else;
+    // a volume that opens by path leaves it 0.
+    std::uint64_t ref = 0;
 };
 
 // One disc's tree: a mounted disc, a disc image, a drive read directly, or a tree in
@@ -48,7 +52,31 @@ public:
     // be read raises an error with the reason.
     virtual std::vector<FolderEntry> listFolder(const std::string& folderPath) const = 0;
 
+    // Opens a regular file that listFolder() gave, through the entry's ref; path (the
+    // folder's path joined with the entry's name) is for messages. A volume whose names
+    // may hold its separator, or that finds a listed file faster than by its path (a
+    // disc image, say), overrides it; by default it opens path.
+    virtual std::unique_ptr<ByteSource> openEntry(const std::string& path, std::uint64_t ref) const;
+
     std::string childPath(std::string_view folderPath, std::string_view name) const;
+};
+
+// Opens the one listed file whose path an archive reader is handed through its entry,
+// and any other path by path.
+class EntryOpener final : public FileOpener
+{
+public:
+    EntryOpener(const Volume& volume, const std::string& path, std::uint64_t ref)
+        : m_volume(volume), m_path(path), m_ref(ref)
+    {
+    }
+
+    std::unique_ptr<ByteSource> openFile(const std::string& path) const override;
+
+private:
+    const Volume& m_volume;
+    const std::string& m_path;
+    std::uint64_t m_ref;
 };
 
 // Turns what the user chose (a folder, an image, a drive) into a volume. A source that

@@ -98,21 +98,23 @@ void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
     if (file.kind != platform::EntryKind::RegularFile) return;
     const ArchiveKind kind = archiveKindOf(file.name);
     if (kind == ArchiveKind::Zip && m_request.listZip)
-        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folder.path, file.name));
+        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folder.path, file.name), file.ref);
     else if (kind == ArchiveKind::Rar && m_request.listRar)
-        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folder.path, file.name));
+        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folder.path, file.name), file.ref);
 }
 
 // The entries are read before anything is written, so a reader's error is told apart
 // from the report file's; what was read before the error is still written.
 void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view heading,
-                             const std::string& path)
+                             const std::string& path, std::uint64_t ref)
 {
     std::int32_t count = 0;
     std::vector<std::string> entries;
     ArchiveNotices notices(m_ui, path);
     try {
-        reader.Get_Contents(path, archive::ReadContext{m_volume, notices});
+        // Opened through its entry: a name is not always enough to find it again.
+        const platform::EntryOpener file(m_volume, path, ref);
+        reader.Get_Contents(path, archive::ReadContext{file, notices});
         count = reader.FileCount();
         for (std::int64_t wide = 1; wide <= count; ++wide) {
             const auto number = static_cast<std::int32_t>(wide);

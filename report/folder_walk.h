@@ -30,7 +30,7 @@ class FolderWalk
     void writeFacts(const DiscScan& scan, const ScannedFolder& folder);
     void writeFile(const ScannedFolder& folder, const ScannedFile& file);
     void listArchive(archive::ArchiveReader& reader, std::string_view heading,
-                     const std::string& path);
+                     const std::string& path, std::uint64_t ref);
 
     const platform::Volume& m_volume;
     const RunRequest& m_request;

@@ -49,7 +49,7 @@ ScannedFolder readFolder(const platform::Volume& volume, const PendingFolder& pe
             subfolders.push_back(std::move(entry.name));
         } else {
             folder.totalSize = saturatingAdd(folder.totalSize, entry.size);
-            folder.files.push_back({std::move(entry.name), entry.size, entry.kind});
+            folder.files.push_back({std::move(entry.name), entry.size, entry.kind, entry.ref});
         }
     }
     folder.subfolderCount = subfolders.size();

@@ -18,6 +18,7 @@ struct ScannedFile
     std::string name;
     std::uint64_t size = 0;
     platform::EntryKind kind = platform::EntryKind::RegularFile;
+    std::uint64_t ref = 0; // the listing's FolderEntry::ref, to open the file by
 };
 
 struct ScannedFolder

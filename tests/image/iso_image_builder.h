@@ -77,6 +77,25 @@ std::vector<IsoRecord> withSelfAndParent(std::uint32_t block, std::vector<IsoRec
 // holding the records given, of sectors sectors in all.
 IsoImage plainImage(const std::vector<IsoRecord>& rootRecords, std::size_t sectors = 40);
 
+// An image's bytes with every read counted; the image must outlive it.
+class CountingSource final : public platform::ByteSource
+{
+  public:
+    explicit CountingSource(const IsoImage& image) : m_bytes(image.bytes()) {}
+
+    std::uint64_t size() const override { return m_bytes.size(); }
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override
+    {
+        ++m_reads;
+        m_bytes.readAt(offset, out);
+    }
+    int reads() const { return m_reads; }
+
+  private:
+    platform::MemoryByteSource m_bytes;
+    mutable int m_reads = 0;
+};
+
 // The image read as a disc; the image must outlive the volume.
 std::unique_ptr<image::IsoVolume> isoVolume(const IsoImage& image,
                                                const std::string& path = "disc.iso",

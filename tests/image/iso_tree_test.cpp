@@ -81,6 +81,8 @@ IsoImage discOf(const DiscSpec& spec)
 
 TEST(IsoTree, NamesComeFromJolietElseRockRidgeElsePrimary)
 {
+    std::string twoByteLetters; // 50 times "é"
+    for (int i = 0; i < 50; ++i) twoByteLetters += "\xC3\xA9";
     const IsoRecord plainFile = test::fileRecord("README.TXT;1", 30, 1);
     const IsoRecord plainFolder = test::folderRecord("DOCS", 20);
     const DiscSpec cases[] = {
@@ -117,6 +119,26 @@ TEST(IsoTree, NamesComeFromJolietElseRockRidgeElsePrimary)
          {withSystemUse(plainFile, nameEntry("Ignored"))},
          {},
          {"README.TXT 1"}},
+        {"rock ridge name past 255 bytes",
+         kSharingProtocol,
+         {withSystemUse(plainFile, continuation(26, 0, 2048))},
+         {},
+         {std::string(200, 'a') + std::string(55, 'b') + " 1"}},
+        {"rock ridge name cut inside a character",
+         kSharingProtocol,
+         {withSystemUse(plainFile, continuation(27, 0, 2048))},
+         {},
+         {std::string(200, 'a') + twoByteLetters.substr(0, 54) + " 1"}},
+        {"empty rock ridge name",
+         kSharingProtocol,
+         {withSystemUse(plainFile, nameEntry(""))},
+         {},
+         {"README.TXT 1"}},
+        {"rock ridge name holding a slash",
+         kSharingProtocol,
+         {withSystemUse(plainFile, nameEntry("a/b.txt"))},
+         {},
+         {"a_b.txt 1"}},
         {"joliet over rock ridge",
          kSharingProtocol,
          {withSystemUse(plainFile, nameEntry("Rock Ridge"))},
@@ -127,6 +149,8 @@ TEST(IsoTree, NamesComeFromJolietElseRockRidgeElsePrimary)
         auto image = discOf(c);
         image.records(20, test::withSelfAndParent(20, {}));
         image.put(25 * 2048 + 100, nameEntry("ued.txt"));
+        image.put(26 * 2048, nameEntry(std::string(200, 'a')) + nameEntry(std::string(100, 'b')));
+        image.put(27 * 2048, nameEntry(std::string(200, 'a')) + nameEntry(twoByteLetters));
         EXPECT_EQ(listTree(*test::isoVolume(image)), c.listing) << c.name;
     }
 }
@@ -145,6 +169,35 @@ TEST(IsoTree, ContinuationLoopsEnd)
     ASSERT_EQ(listing.size(), 1u);
     EXPECT_THAT(listing.front(), testing::StartsWith("xyyy"));
     EXPECT_LT(listing.front().size(), 64u);
+}
+
+// Records whose names all go on through one long chain of continuation areas: each name
+// stops at the host's limit, and the shared areas are not read again for every record.
+TEST(IsoTree, NamesSharingOneContinuationChainStayShortAndCheap)
+{
+    constexpr std::uint32_t kChain = 60, kHops = 16, kRootSectors = 30;
+    IsoImage image(kChain + kHops + 1);
+    auto descriptor = test::primaryDescriptor("CHAIN", 18);
+    descriptor.rootLength = kRootSectors * 2048;
+    image.descriptor(16, descriptor).terminator(17);
+    for (std::uint32_t hop = 0; hop < kHops; ++hop)
+        image.put((kChain + hop) * 2048,
+                  nameEntry(std::string(240, 'n')) + continuation(kChain + hop + 1, 0, 2048));
+    std::vector<IsoRecord> records;
+    for (int i = 0; i < 400; ++i)
+        records.push_back(withSystemUse(test::fileRecord("F" + std::to_string(i) + ";1", 30, 1),
+                                        continuation(kChain, 0, 2048)));
+    auto root = test::withSelfAndParent(18, records);
+    root.front().systemUse = kSharingProtocol;
+    image.records(18, root);
+
+    const auto source = std::make_shared<test::CountingSource>(image);
+    const IsoVolume volume(source, "disc.iso");
+    const auto entries = volume.listFolder(volume.rootPath());
+    ASSERT_EQ(entries.size(), records.size());
+    for (const auto& entry : entries)
+        ASSERT_EQ(entry.name, std::string(255, 'n'));
+    EXPECT_LE(source->reads(), 8);
 }
 
 // A writer that keeps folders at most eight deep moves deeper ones into a folder of its

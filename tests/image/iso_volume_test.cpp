@@ -143,7 +143,7 @@ class CountingSource final : public platform::ByteSource
 };
 
 // A folder of many archives must not be read again for each one the walk opens.
-TEST(IsoVolume, OpeningTheFilesOfTheFolderJustListedReadsNoRecordsAgain)
+TEST(IsoVolume, FilesOpenedThroughTheirEntriesReadNoRecordsAgain)
 {
     std::vector<IsoRecord> files;
     for (int i = 0; i < 40; ++i)
@@ -154,12 +154,12 @@ TEST(IsoVolume, OpeningTheFilesOfTheFolderJustListedReadsNoRecordsAgain)
     const IsoVolume volume(source, "disc.iso");
     const int descriptorReads = source->watchedReads(); // the descriptor set is read ahead
 
-    EXPECT_EQ(volume.listFolder("disc.iso/DOCS").size(), files.size());
-    for (std::size_t i = 0; i < files.size(); ++i)
-        EXPECT_EQ(volume.openFile("disc.iso/DOCS/A" + std::to_string(i) + ".ZIP")->size(), 1u);
+    const auto entries = volume.listFolder("disc.iso/DOCS");
+    EXPECT_EQ(entries.size(), files.size());
+    for (const auto& entry : entries)
+        EXPECT_EQ(volume.openEntry("disc.iso/DOCS/" + entry.name, entry.ref)->size(), 1u);
     EXPECT_EQ(source->watchedReads() - descriptorReads, 1);
-    // A file elsewhere is still found, by reading its own folder.
-    EXPECT_EQ(volume.listFolder("disc.iso/").size(), 1u);
+    // Found by its path instead, a file's folder is read again.
     EXPECT_EQ(volume.openFile("disc.iso/DOCS/A7.ZIP")->size(), 1u);
     EXPECT_EQ(source->watchedReads() - descriptorReads, 2);
 }
@@ -222,9 +222,9 @@ TEST(IsoVolume, AFolderBeyondTheImageFailsWithTheReason)
     const auto error = errorFrom([&] { volume->listFolder("disc.iso/FAR"); });
     ASSERT_TRUE(error);
     EXPECT_THAT(error->what(), HasSubstr("beyond the end of the disc"));
-    // The file is listed with its size; only reading it fails.
-    const auto file = volume->openFile("disc.iso/FAR.TXT");
-    EXPECT_EQ(test::errorOf([&] { file->read(0, 10); }), ErrorNumber::InputPastEndOfFile);
+    // The file is listed with its size; only opening it fails.
+    EXPECT_EQ(test::errorOf([&] { volume->openEntry("disc.iso/FAR.TXT", root[1].ref); }),
+              ErrorNumber::InputPastEndOfFile);
 }
 
 TEST(IsoVolume, ADiscWithoutAnIsoTreeNamesTheReason)
