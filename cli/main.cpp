@@ -1,6 +1,11 @@
 // tarvelo-report: writes the report of a disc from the command line.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -16,6 +21,17 @@
 namespace {
 
 using namespace tarvelo::cli;
+
+// A descriptor among 0-2 left closed by the caller would be taken by the first file the
+// program opens, and messages meant for standard error would land in the report.
+void openMissingStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is this one.
+        if (::open("/dev/null", O_RDWR) != fd) std::_Exit(1);
+    }
+}
 
 // The locale's decimal separator, read once; numbers are formatted by the program
 // itself afterwards, so the C locale is put back for everything else.
@@ -56,6 +72,7 @@ int run(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    openMissingStandardDescriptors();
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {

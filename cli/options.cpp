@@ -193,8 +193,8 @@ Options:
   -h, --help          show this help and exit
       --version       show the version and exit
 
-Exit status: 0 report complete, 1 no report, 2 usage error, 3 report incomplete,
-130 interrupted.
+Exit status: 0 report complete, 1 no report, 2 usage error, 3 report incomplete;
+ended by a signal (129, 130, 143 as a shell shows them) when interrupted.
 )";
 }
 

@@ -1,10 +1,15 @@
 #include "cli/report_command.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "cli/cli_run_ui.h"
 #include "cli/interrupt.h"
 #include "cli/outcome_text.h"
+#include "common/error.h"
 #include "platform/host_volume_opener.h"
 #include "platform/posix_output.h"
 #include "report/reader_set.h"
@@ -18,13 +23,60 @@ bool isTerminal(int fd)
     return ::isatty(fd) == 1;
 }
 
+// Whether the report goes to the terminal that standard error shows: a progress line
+// drawn there would tear the report apart.
+bool reportOnErrorTerminal(const std::string& output)
+{
+    struct stat error {};
+    struct stat report {};
+    if (::fstat(STDERR_FILENO, &error) != 0 || !S_ISCHR(error.st_mode)) return false;
+    const int got = output == kStandardOutput ? ::fstat(STDOUT_FILENO, &report)
+                                              : ::stat(output.c_str(), &report);
+    if (got != 0 || !S_ISCHR(report.st_mode)) return false;
+    if (report.st_rdev == error.st_rdev) return true;
+    // /dev/tty stands for the controlling terminal, whichever that is.
+    return report.st_rdev == makedev(5, 0) && ::tcgetpgrp(STDERR_FILENO) != -1;
+}
+
 CliRunUi::Settings uiSettings(const Options& options)
 {
-    const bool toStandardOutput = options.output == kStandardOutput;
-    // A report shown on the terminal would be torn apart by a progress line beside it.
-    const bool reportOnTerminal = toStandardOutput && isTerminal(STDOUT_FILENO);
     return {options.output, options.force, isTerminal(STDIN_FILENO),
-            !options.quiet && !reportOnTerminal && isTerminal(STDERR_FILENO)};
+            !options.quiet && isTerminal(STDERR_FILENO) && !reportOnErrorTerminal(options.output)};
+}
+
+// A destination that can never take a report (a folder) is refused before the disc is
+// read, not after.
+std::optional<report::RunOutcome> refusedDestination(const platform::PosixOutputService& files,
+                                                     const std::string& path)
+{
+    try {
+        files.checkDestination(path);
+        return std::nullopt;
+    } catch (const Error& error) {
+        report::RunOutcome refused;
+        refused.kind = report::OutcomeKind::Failed;
+        refused.failure = report::FailureKind::CannotWrite;
+        refused.reportPath = path;
+        refused.problem = report::Problem{path, error.what()};
+        return refused;
+    }
+}
+
+report::RunOutcome runReportTo(const Options& options, char decimalSeparator, CliRunUi& ui)
+{
+    const platform::HostVolumeOpener volumes;
+    platform::PosixOutputService files(&temporaryFileWatch());
+    platform::StandardOutputService standardOutput;
+    const bool toStandardOutput = options.output == kStandardOutput;
+    if (!toStandardOutput) {
+        if (auto refused = refusedDestination(files, options.output)) return std::move(*refused);
+    }
+    platform::OutputService& outputs =
+        toStandardOutput ? static_cast<platform::OutputService&>(standardOutput) : files;
+    report::ReaderSet readers(options.oemCodePage);
+    const report::RunRequest request{options.source, options.listZip, options.listRar,
+                                     decimalSeparator};
+    return report::runReport(request, {volumes, outputs, readers.readers()}, ui);
 }
 
 } // namespace
@@ -32,23 +84,16 @@ CliRunUi::Settings uiSettings(const Options& options)
 int runReportCommand(const Options& options, char decimalSeparator)
 {
     CliRunUi ui(uiSettings(options));
-    const platform::HostVolumeOpener volumes;
-    platform::PosixOutputService files;
-    platform::StandardOutputService standardOutput;
-    platform::OutputService& outputs =
-        options.output == kStandardOutput ? static_cast<platform::OutputService&>(standardOutput)
-                                          : files;
-    report::ReaderSet readers(options.oemCodePage);
-
-    const report::RunRequest request{options.source, options.listZip, options.listRar,
-                                     decimalSeparator};
-    report::RunOutcome outcome =
-        report::runReport(request, {volumes, outputs, readers.readers()}, ui);
-    // An interrupt while the overwrite question waited ends the run as a No would.
-    if (outcome.kind == report::OutcomeKind::Cancelled && interruptRequested())
-        outcome.kind = report::OutcomeKind::Interrupted;
+    report::RunOutcome outcome = runReportTo(options, decimalSeparator, ui);
+    // A reader that left (a pager quit) ends the program as it would any other: quietly.
+    if (outcome.kind == report::OutcomeKind::Failed && pipeBroken()) endBySignal(SIGPIPE);
+    // A stop that cut the question short or a write short is an interrupt, not a failure.
+    const bool cutShort = outcome.kind == report::OutcomeKind::Cancelled ||
+                          outcome.kind == report::OutcomeKind::Failed;
+    if (cutShort && interruptRequested()) outcome.kind = report::OutcomeKind::Interrupted;
     for (const std::string& message : outcomeMessages(outcome))
         ui.say(message);
+    endIfInterrupted();
     return exitStatus(outcome);
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace tarvelo::test {
 
 // How one run of tarvelo-report ended and what it printed.
@@ -19,6 +21,12 @@ struct ProgramRun
     std::string standardError;
 };
 
+// Where standard output or error goes: a file the run captures, no descriptor at all,
+// the terminal the program runs at, or a descriptor of the test's (0 and up).
+inline constexpr int kCaptured = -1;
+inline constexpr int kClosed = -2;
+inline constexpr int kAtTerminal = -3;
+
 struct ProgramSetup
 {
     std::vector<std::string> args;
@@ -26,8 +34,57 @@ struct ProgramSetup
     std::vector<std::string> environment; // added to LANG=C.UTF-8
 };
 
+struct Streams
+{
+    int output = kCaptured;
+    int error = kCaptured;
+};
+
+// A pseudo-terminal: the master side for the test, the name of the side for the program.
+class Terminal
+{
+public:
+    Terminal();
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    int master() const noexcept { return m_master; }
+    const std::string& name() const noexcept { return m_name; }
+    // What the program wrote to the terminal so far.
+    std::string drain() const;
+
+private:
+    int m_master;
+    std::string m_name;
+};
+
+// The program started, for tests that act on it while it runs. Its standard input is the
+// terminal when one is named, else /dev/null.
+class RunningProgram
+{
+public:
+    explicit RunningProgram(const ProgramSetup& setup, Streams streams = {},
+                            const std::string& terminal = {});
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    pid_t pid() const noexcept { return m_pid; }
+    std::string standardError() const;
+
+    // Waits for the end; a program still running after a minute is killed (SIGKILL).
+    ProgramRun wait();
+
+private:
+    TempDir m_captures;
+    pid_t m_pid = -1;
+};
+
+// Waits for a condition, not for a time; the limit only guards a broken program.
+bool eventually(const std::function<bool()>& condition);
+
 // Runs the program with no input (standard input is /dev/null).
-ProgramRun runReportProgram(const ProgramSetup& setup);
+ProgramRun runReportProgram(const ProgramSetup& setup, Streams streams = {});
 
 // Runs the program with a terminal as its standard input. Once its standard error shows
 // prompt, reply gets the program's process and the terminal to type into.

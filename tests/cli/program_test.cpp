@@ -170,11 +170,12 @@ TEST(ReportProgram, QuestionOnTheTerminalDecides)
     const auto signalling = [](int number) {
         return [number](pid_t program, int) { ::kill(program, number); };
     };
-    const struct { const char* name; std::function<void(pid_t, int)> reply; int status; bool kept; } cases[] = {
-        {"yes", typing("y\n"), 0, false},
-        {"no", typing("n\n"), 1, true},
-        {"interrupted", signalling(SIGINT), 130, true},
-        {"terminal hung up", signalling(SIGHUP), 130, true},
+    // A signal ends the program by that signal, as a shell loop expects.
+    const struct { const char* name; std::function<void(pid_t, int)> reply; int status; int signal; bool kept; } cases[] = {
+        {"yes", typing("y\n"), 0, 0, false},
+        {"no", typing("n\n"), 1, 0, true},
+        {"interrupted", signalling(SIGINT), -1, SIGINT, true},
+        {"terminal hung up", signalling(SIGHUP), -1, SIGHUP, true},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -184,6 +185,7 @@ TEST(ReportProgram, QuestionOnTheTerminalDecides)
         const ProgramRun run = runReportProgramAtTerminal(
             setupIn(dir.path(), {"disc", "-o", "disc.txt"}), "[y/N]", c.reply);
         EXPECT_EQ(run.exitStatus, c.status) << c.name << ": " << run.standardError;
+        EXPECT_EQ(run.signal, c.signal) << c.name;
         EXPECT_EQ(contentOf(dir.path() / "disc.txt") == "old", c.kept) << c.name;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
             << c.name << ": no temporary file left";

@@ -1,6 +1,12 @@
 #include "platform/posix_output.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
 
 #include <fstream>
 #include <set>
@@ -10,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.h"
+#include "platform/posix_fd.h"
 #include "tests/support/error_of.h"
 #include "tests/platform/scoped_mount.h"
 #include "tests/support/temp_dir.h"
@@ -49,16 +56,19 @@ private:
     mode_t m_previous;
 };
 
-TEST(PosixOutput, AnyEntryAtThePathExists)
+// Only what writing would destroy is worth a question; a link is asked about for its target.
+TEST(PosixOutput, ExistsWhereWritingDestroysSomething)
 {
     TempDir dir;
     dir.write("report.txt", "old");
     fs::create_directory(dir.path() / "folder");
+    fs::create_symlink("report.txt", dir.path() / "link");
     fs::create_symlink("nowhere", dir.path() / "dangling");
     ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
 
     const struct { const char* name; bool exists; } cases[] = {
-        {"report.txt", true}, {"folder", true}, {"dangling", true}, {"fifo", true}, {"missing", false},
+        {"report.txt", true}, {"folder", true}, {"link", true}, {"dangling", false},
+        {"fifo", false}, {"missing", false}, {"report.txt/below", false},
     };
     const PosixOutputService outputs;
     for (const auto& c : cases)
@@ -124,14 +134,14 @@ TEST(PosixOutput, DestinationInAFolderThatCannotExistIsRefused)
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"file.txt"});
 }
 
+// A folder made at the destination while the report was being written.
 TEST(PosixOutput, FolderInTheWayFailsTheReplaceAndKeepsTheFolder)
 {
     TempDir dir;
-    dir.write("report.txt/inside", "kept");
-
     PosixOutputService outputs;
     {
         auto pending = outputs.create((dir.path() / "report.txt").string());
+        dir.write("report.txt/inside", "kept");
         pending->write("new");
         pending->finish();
         EXPECT_TRUE(errorOf([&] { pending->replace(); }));
@@ -159,6 +169,160 @@ TEST(PosixOutput, FullDiskFailsAndKeepsTheOldFile)
     }
     EXPECT_EQ(contentOf(path), "old");
     EXPECT_EQ(namesIn(mount->folder()), std::set<std::string>{"report.txt"});
+}
+
+// Writes a whole report through the service, as a run does.
+void saveReport(PosixOutputService& outputs, const fs::path& path, const std::string& text)
+{
+    auto pending = outputs.create(path.string());
+    pending->write(text);
+    pending->finish();
+    pending->replace();
+}
+
+mode_t typeOf(const fs::path& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & S_IFMT;
+}
+
+// A pipe whose writing end is also reachable by a path, as /dev/stdout is.
+class PipeEnds
+{
+public:
+    PipeEnds() { EXPECT_EQ(::pipe2(m_fds, O_NONBLOCK), 0); }
+    ~PipeEnds()
+    {
+        ::close(m_fds[0]);
+        ::close(m_fds[1]);
+    }
+    PipeEnds(const PipeEnds&) = delete;
+    PipeEnds& operator=(const PipeEnds&) = delete;
+
+    std::string writerPath() const { return "/proc/self/fd/" + std::to_string(m_fds[1]); }
+    std::string drain() const
+    {
+        std::string text(1 << 16, '\0');
+        const ssize_t got = ::read(m_fds[0], text.data(), text.size());
+        text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return text;
+    }
+
+private:
+    int m_fds[2] = {-1, -1};
+};
+
+// A device, a FIFO or a descriptor alias gets the report itself and stays what it was.
+TEST(PosixOutput, NodesAreWrittenThroughNeverReplaced)
+{
+    TempDir dir;
+    const fs::path null = dir.path() / "null";
+    if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "making a device node was refused";
+    const fs::path fifo = dir.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const UniqueFd fifoReader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    const PipeEnds pipe;
+    fs::create_symlink(pipe.writerPath(), dir.path() / "stdout");
+
+    const struct { const char* name; mode_t type; std::function<std::string()> received; } cases[] = {
+        {"null", S_IFCHR, [] { return std::string("report"); }},
+        {"fifo", S_IFIFO, [&] {
+             std::string text(64, '\0');
+             text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(fifoReader.get(), text.data(), text.size()))));
+             return text;
+         }},
+        {"stdout", S_IFLNK, [&] { return pipe.drain(); }},
+    };
+    PosixOutputService outputs;
+    for (const auto& c : cases) {
+        saveReport(outputs, dir.path() / c.name, "report");
+        EXPECT_EQ(typeOf(dir.path() / c.name), c.type) << c.name;
+        EXPECT_EQ(c.received(), "report") << c.name;
+    }
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"null", "fifo", "stdout"}));
+}
+
+TEST(PosixOutput, LinkIsFollowedAndStays)
+{
+    const struct { const char* name; const char* link; const char* via; const char* target; } cases[] = {
+        {"to a file", "r.txt", nullptr, "old/r.txt"},
+        {"to a link to a file", "r.txt", "hop", "old/r.txt"},
+        {"dangling", "r.txt", nullptr, "old/new.txt"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("old/r.txt", "old");
+        const fs::path end = dir.path() / c.target;
+        fs::create_symlink(end, dir.path() / (c.via ? c.via : c.link));
+        if (c.via) fs::create_symlink(c.via, dir.path() / c.link);
+
+        PosixOutputService outputs;
+        saveReport(outputs, dir.path() / c.link, "new");
+        EXPECT_EQ(typeOf(dir.path() / c.link), S_IFLNK) << c.name;
+        EXPECT_EQ(contentOf(end), "new") << c.name;
+        EXPECT_EQ(namesIn(end.parent_path()).size(), c.target == std::string("old/r.txt") ? 1u : 2u)
+            << c.name << ": no temporary file left";
+    }
+}
+
+TEST(PosixOutput, ReplacedFileKeepsModeAndOwner)
+{
+    const UmaskScope umask(022);
+    TempDir dir;
+    const fs::path path = dir.write("report.txt", "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const bool owned = ::chown(path.c_str(), 1234, 5678) == 0;
+
+    PosixOutputService outputs;
+    saveReport(outputs, path, "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (owned) {
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 5678u);
+    }
+}
+
+TEST(PosixOutput, FolderIsRefusedBeforeAnythingIsWritten)
+{
+    TempDir dir;
+    dir.write("folder/inside", "kept");
+    fs::create_symlink("folder", dir.path() / "link");
+    PosixOutputService outputs;
+    for (const char* name : {"folder", "link", "."}) {
+        const std::string path = (dir.path() / name).string();
+        EXPECT_TRUE(errorOf([&] { outputs.checkDestination(path); })) << name;
+        EXPECT_TRUE(errorOf([&] { outputs.create(path); })) << name;
+    }
+    EXPECT_FALSE(errorOf([&] { outputs.checkDestination((dir.path() / "new.txt").string()); }));
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"folder", "link"}));
+    EXPECT_EQ(namesIn(dir.path() / "folder"), std::set<std::string>{"inside"});
+}
+
+// The watch knows the temporary file exactly while it is on disc.
+TEST(PosixOutput, WatchKnowsTheTemporaryFileWhileItExists)
+{
+    struct Recorder final : TemporaryFileWatch
+    {
+        std::string path;
+        void made(const std::string& made) noexcept override { path = made; }
+        void gone() noexcept override { path.clear(); }
+    };
+    for (const bool replaced : {true, false}) {
+        TempDir dir;
+        Recorder watch;
+        PosixOutputService outputs(&watch);
+        {
+            auto pending = outputs.create((dir.path() / "r.txt").string());
+            EXPECT_TRUE(fs::exists(watch.path)) << watch.path;
+            EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{fs::path(watch.path).filename()});
+            if (replaced) pending->replace();
+        }
+        EXPECT_EQ(watch.path, "") << replaced;
+    }
 }
 
 } // namespace
