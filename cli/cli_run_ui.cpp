@@ -7,6 +7,7 @@
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/outcome_text.h"
+#include "cli/yes_answer.h"
 #include "common/text.h"
 
 namespace tarvelo::cli {
@@ -34,12 +35,6 @@ std::optional<std::string> readAnswer()
     }
 }
 
-bool isYes(const std::string& answer)
-{
-    const auto first = answer.find_first_not_of(" \t");
-    return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
-}
-
 } // namespace
 
 void printMessage(std::string_view message)
@@ -64,7 +59,7 @@ bool CliRunUi::confirmReplace(const std::string& path)
                          "? [y/N] ");
     const std::optional<std::string> answer = readAnswer();
     if (!answer) writeToStandardError("\n");
-    return answer && isYes(*answer);
+    return answer && meansYes(*answer);
 }
 
 void CliRunUi::setBusy(bool busy)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_run_ui.h"
+#include "cli/code_page_list.h"
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/report_command.h"
@@ -59,7 +60,10 @@ int run(const std::vector<std::string>& args)
         std::cout << usageText() << std::flush;
         return 0;
     case Command::Version:
-        std::cout << kProgramName << ' ' << TARVELO_VERSION << std::endl;
+        std::cout << versionText() << std::flush;
+        return 0;
+    case Command::CodePages:
+        std::cout << codePageListText() << std::flush;
         return 0;
     case Command::Report:
         break;

@@ -1,86 +1,137 @@
 #include "cli/options.h"
 
+#include <getopt.h>
+
 #include <optional>
 #include <string_view>
 
 namespace tarvelo::cli {
 namespace {
 
+// What getopt_long gives back for each option; long-only options have keys past any char.
+enum Key : int
+{
+    kOperand = 1, // an argument that is not an option, in its place on the line
+    kMissingValue = ':',
+    kRejected = '?',
+    kOutput = 'o',
+    kForce = 'f',
+    kQuiet = 'q',
+    kHelp = 'h',
+    kVersion = 256,
+    kNoZip,
+    kNoRar,
+    kCodePage,
+};
+
+// "-" first: operands come back in their place, whatever POSIXLY_CORRECT says; ":" next:
+// a missing value is told apart from an unknown option.
+constexpr const char* kShortOptions = "-:o:fqh";
+
+// Each long option may be shortened to any prefix that no other option shares.
+constexpr option kLongOptions[] = {
+    {"output", required_argument, nullptr, kOutput},
+    {"force", no_argument, nullptr, kForce},
+    {"quiet", no_argument, nullptr, kQuiet},
+    {"no-zip", no_argument, nullptr, kNoZip},
+    {"no-rar", no_argument, nullptr, kNoRar},
+    {"codepage", required_argument, nullptr, kCodePage},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
 // The options that only switch something on or off.
 struct Flag
 {
-    const char* shortName;
-    const char* longName;
+    int key;
     bool Options::*member;
     bool value;
 };
 
 constexpr Flag kFlags[] = {
-    {"-f", "--force", &Options::force, true},
-    {"-q", "--quiet", &Options::quiet, true},
-    {"", "--no-zip", &Options::listZip, false},
-    {"", "--no-rar", &Options::listRar, false},
+    {kForce, &Options::force, true},
+    {kQuiet, &Options::quiet, true},
+    {kNoZip, &Options::listZip, false},
+    {kNoRar, &Options::listRar, false},
 };
 
-const Flag* findFlag(std::string_view name)
+const Flag* findFlag(int key)
 {
     for (const Flag& flag : kFlags)
-        if (name == flag.shortName || name == flag.longName) return &flag;
+        if (key == flag.key) return &flag;
     return nullptr;
 }
 
-// One option as typed: its name ("-o", "--codepage") and the value glued to it, if any.
-struct Typed
+// The long options a typed name (without "--" and value) can stand for.
+std::vector<std::string> longNamesFor(std::string_view typed)
 {
-    std::string name;
-    std::optional<std::string> gluedValue;
-};
+    std::vector<std::string> names;
+    for (const option* known = kLongOptions; known->name != nullptr; ++known) {
+        if (typed == known->name) return {std::string("--") + known->name};
+        if (std::string_view(known->name).starts_with(typed))
+            names.push_back(std::string("--") + known->name);
+    }
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
 
 class Parser
 {
 public:
-    explicit Parser(const std::vector<std::string>& args) : m_args(args) {}
+    explicit Parser(const std::vector<std::string>& args);
 
     std::variant<ParsedCommand, UsageError> parse();
 
 private:
     // Each is false when the parse ends there: help, version, or a usage error in m_error.
-    bool apply(const Typed& option);
-    bool setOutput(const Typed& option);
-    bool setCodePage(const Typed& option);
+    bool apply(int key, const std::string& typed);
+    bool reject(const std::string& typed);
+    bool setOutput(const std::string& typed);
+    bool setCodePage(const std::string& typed);
     bool stopWith(Command command);
-    std::optional<std::string> valueOf(const Typed& option);
+    std::optional<std::string> value(const std::string& typed, int key);
     bool takeSource(const std::string& arg);
-    bool takeShortGroup(const std::string& arg);
     bool fail(std::string message);
 
-    const std::vector<std::string>& m_args;
-    std::size_t m_next = 0;
+    std::vector<std::string> m_args; // the program's name first, as getopt expects
+    std::vector<char*> m_argv;
     ParsedCommand m_parsed;
     std::optional<std::string> m_error;
 };
 
+Parser::Parser(const std::vector<std::string>& args) : m_args{kProgramName}
+{
+    m_args.insert(m_args.end(), args.begin(), args.end());
+    for (std::string& arg : m_args)
+        m_argv.push_back(arg.data());
+    m_argv.push_back(nullptr);
+}
+
 std::variant<ParsedCommand, UsageError> Parser::parse()
 {
-    bool optionsEnded = false;
-    while (m_next < m_args.size()) {
-        const std::string& arg = m_args[m_next++];
-        bool goOn = true;
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            goOn = takeSource(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg.starts_with("--")) {
-            const auto equals = arg.find('=');
-            if (equals == std::string::npos)
-                goOn = apply({arg, std::nullopt});
-            else
-                goOn = apply({arg.substr(0, equals), arg.substr(equals + 1)});
-        } else {
-            goOn = takeShortGroup(arg);
-        }
-        if (!goOn) break;
+    const int argc = static_cast<int>(m_args.size());
+    optind = 0; // starts getopt afresh, as a second parse in one process needs
+    opterr = 0; // its messages are ours
+    bool goOn = true;
+    while (goOn) {
+        // The argument being read, for messages: a short option's group, or the long one.
+        const int at = optind == 0 ? 1 : optind;
+        const std::string typed = at < argc ? m_args[static_cast<std::size_t>(at)] : "";
+        const int key = getopt_long(argc, m_argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (key == -1) break;
+        goOn = apply(key, typed);
     }
+    // What follows "--" is operands only.
+    for (int at = optind; goOn && at < argc; ++at)
+        goOn = takeSource(m_args[static_cast<std::size_t>(at)]);
     if (m_error) return UsageError{*m_error};
     if (m_parsed.command != Command::Report) return m_parsed;
     if (m_parsed.options.source.empty()) return UsageError{"missing SOURCE"};
@@ -88,50 +139,58 @@ std::variant<ParsedCommand, UsageError> Parser::parse()
     return m_parsed;
 }
 
-// "-fq" is "-f -q"; "-oFILE" is "-o FILE"; a value ends the group.
-bool Parser::takeShortGroup(const std::string& arg)
+bool Parser::apply(int key, const std::string& typed)
 {
-    for (std::size_t at = 1; at < arg.size(); ++at) {
-        const std::string name{'-', arg[at]};
-        if (name == "-o") {
-            if (at + 1 < arg.size()) return apply({name, arg.substr(at + 1)});
-            return apply({name, std::nullopt});
-        }
-        if (!apply({name, std::nullopt})) return false;
-    }
-    return true;
-}
-
-bool Parser::apply(const Typed& option)
-{
-    const std::string& name = option.name;
-    if (name == "-h" || name == "--help") return stopWith(Command::Help);
-    if (name == "--version") return stopWith(Command::Version);
-    if (const Flag* flag = findFlag(name)) {
-        if (option.gluedValue) return fail("option '" + name + "' takes no value");
+    if (const Flag* flag = findFlag(key)) {
         m_parsed.options.*(flag->member) = flag->value;
         return true;
     }
-    if (name == "-o" || name == "--output") return setOutput(option);
-    if (name == "--codepage") return setCodePage(option);
-    return fail("unknown option '" + name + "'");
+    switch (key) {
+    case kOperand:
+        return takeSource(optarg);
+    case kOutput:
+        return setOutput(typed);
+    case kCodePage:
+        return setCodePage(typed);
+    case kHelp:
+        return stopWith(Command::Help);
+    case kVersion:
+        return stopWith(Command::Version);
+    case kMissingValue:
+        return value(typed, optopt).has_value();
+    default:
+        return reject(typed);
+    }
 }
 
-bool Parser::setOutput(const Typed& option)
+// An option getopt refused: unknown, ambiguous, or given a value it does not take.
+bool Parser::reject(const std::string& typed)
 {
-    const std::optional<std::string> value = valueOf(option);
-    if (!value) return false;
+    if (!typed.starts_with("--"))
+        return fail("unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'");
+    const std::string name = typed.substr(2, typed.find('=') - 2);
+    const std::vector<std::string> names = longNamesFor(name);
+    if (names.empty()) return fail("unknown option '--" + name + "'");
+    if (names.size() > 1) return fail("option '--" + name + "' is ambiguous: " + joined(names));
+    return fail("option '" + names.front() + "' takes no value");
+}
+
+bool Parser::setOutput(const std::string& typed)
+{
+    const std::optional<std::string> output = value(typed, kOutput);
+    if (!output) return false;
     if (!m_parsed.options.output.empty()) return fail("-o given more than once");
-    m_parsed.options.output = *value;
+    m_parsed.options.output = *output;
     return true;
 }
 
-bool Parser::setCodePage(const Typed& option)
+bool Parser::setCodePage(const std::string& typed)
 {
-    const std::optional<std::string> value = valueOf(option);
-    if (!value) return false;
-    std::optional<common::CodePage> page = common::CodePage::byName(*value);
-    if (!page) return fail("unknown code page '" + *value + "'");
+    const std::optional<std::string> name = value(typed, kCodePage);
+    if (!name) return false;
+    if (*name == kCodePageHelp) return stopWith(Command::CodePages);
+    std::optional<common::CodePage> page = common::CodePage::byName(*name);
+    if (!page) return fail("unknown code page '" + *name + "' (see --codepage help)");
     m_parsed.options.oemCodePage = std::move(*page);
     return true;
 }
@@ -142,15 +201,17 @@ bool Parser::stopWith(Command command)
     return false;
 }
 
-std::optional<std::string> Parser::valueOf(const Typed& option)
+// The value getopt found for the option just read (key); an empty one counts as none.
+std::optional<std::string> Parser::value(const std::string& typed, int key)
 {
-    std::optional<std::string> value = option.gluedValue;
-    if (!value && m_next < m_args.size()) value = m_args[m_next++];
-    if (!value || value->empty()) {
-        fail("option '" + option.name + "' needs a value");
-        return std::nullopt;
+    if (optarg != nullptr && *optarg != '\0') return std::string(optarg);
+    std::string name = "-" + std::string(1, static_cast<char>(key));
+    if (typed.starts_with("--")) {
+        const std::vector<std::string> names = longNamesFor(typed.substr(2, typed.find('=') - 2));
+        name = names.size() == 1 ? names.front() : typed;
     }
-    return value;
+    fail("option '" + name + "' needs a value");
+    return std::nullopt;
 }
 
 bool Parser::takeSource(const std::string& arg)
@@ -169,10 +230,18 @@ bool Parser::fail(std::string message)
 }
 
 } // namespace
-
 std::variant<ParsedCommand, UsageError> parseCommandLine(const std::vector<std::string>& args)
 {
     return Parser(args).parse();
+}
+
+std::string versionText()
+{
+    return std::string(kProgramName) + " " + TARVELO_VERSION + R"(
+Licence GPL-3.0-or-later: GNU General Public License, version 3 or later.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.
+)";
 }
 
 std::string usageText()
@@ -188,10 +257,13 @@ Options:
   -f, --force         replace an existing FILE without asking
       --no-zip        do not list the entries of .zip archives
       --no-rar        do not list the entries of .rar archives
-      --codepage NAME code page of archive names that carry no encoding (default CP852)
+      --codepage NAME code page of archive names that carry no encoding (default CP852;
+                      "--codepage help" lists the names)
   -q, --quiet         show no progress bar
   -h, --help          show this help and exit
       --version       show the version and exit
+
+A long option may be shortened to any prefix that is unique (--out, --no-z).
 
 Exit status: 0 report complete, 1 no report, 2 usage error, 3 report incomplete;
 ended by a signal (129, 130, 143 as a shell shows them) when interrupted.

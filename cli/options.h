@@ -10,6 +10,7 @@ namespace tarvelo::cli {
 
 inline constexpr const char* kProgramName = "tarvelo-report";
 inline constexpr const char* kStandardOutput = "-";
+inline constexpr const char* kCodePageHelp = "help"; // --codepage help lists the names
 
 // What one report run of the command line asks for.
 struct Options
@@ -28,6 +29,7 @@ enum class Command
     Report,
     Help,
     Version,
+    CodePages, // list the code-page names --codepage takes
 };
 
 struct ParsedCommand
@@ -46,5 +48,8 @@ std::variant<ParsedCommand, UsageError> parseCommandLine(const std::vector<std::
 
 // The text of --help.
 std::string usageText();
+
+// The text of --version: the program, its version and its licence.
+std::string versionText();
 
 } // namespace tarvelo::cli

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/code_page_list.h"
+
 namespace tarvelo::cli {
 namespace {
 
@@ -35,6 +37,8 @@ TEST(CommandLine, ValidFormsGiveTheirOptions)
         {"standard output", {"disc", "-o", "-"}, "disc -> - zip rar CP852"},
         {"source that looks like an option", {"-o", "r.txt", "--", "-disc"},
          "-disc -> r.txt zip rar CP852"},
+        {"long options shortened", {"--out=r.txt", "--forc", "--code", "CP437", "--no-z", "disc"},
+         "disc -> r.txt force rar CP437"},
     };
     for (const auto& c : cases) {
         const auto parsed = parseCommandLine(c.args);
@@ -51,6 +55,8 @@ TEST(CommandLine, HelpAndVersionNeedNothingElse)
         {"-h", {"-h"}, Command::Help},
         {"--help among others", {"disc", "--help", "--bogus"}, Command::Help},
         {"--version", {"--version"}, Command::Version},
+        {"--version shortened", {"--vers"}, Command::Version},
+        {"code-page names", {"--codepage", "help"}, Command::CodePages},
     };
     for (const auto& c : cases) {
         const auto parsed = parseCommandLine(c.args);
@@ -74,7 +80,11 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {"unknown inside a group", {"-fx"}, "unknown option '-x'"},
         {"value for a switch", {"--force=yes"}, "option '--force' takes no value"},
         {"unknown code page", {"--codepage", "KLINGON", "disc", "-o", "r"},
-         "unknown code page 'KLINGON'"},
+         "unknown code page 'KLINGON' (see --codepage help)"},
+        {"ambiguous prefix", {"--no", "disc", "-o", "r"},
+         "option '--no' is ambiguous: --no-zip, --no-rar"},
+        {"value for a shortened switch", {"--forc=yes"}, "option '--force' takes no value"},
+        {"shortened option without a value", {"disc", "--out"}, "option '--output' needs a value"},
         {"code page without a value", {"disc", "-o", "r", "--codepage"},
          "option '--codepage' needs a value"},
     };
@@ -83,6 +93,24 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         const auto* error = std::get_if<UsageError>(&parsed);
         ASSERT_NE(error, nullptr) << c.name;
         EXPECT_EQ(error->message, c.message) << c.name;
+    }
+}
+
+// A packager reads the licence from --version.
+TEST(CommandLine, VersionNamesTheLicence)
+{
+    EXPECT_NE(versionText().find("GPL-3.0-or-later"), std::string::npos) << versionText();
+}
+
+// What --codepage help offers must be what --codepage takes, on this system's iconv.
+TEST(CommandLine, ListedCodePagesAreAccepted)
+{
+    const std::string listing = codePageListText();
+    for (const ListedCodePage& page : listedCodePages()) {
+        const auto parsed = parseCommandLine({"--codepage", page.name, "disc", "-o", "r"});
+        ASSERT_TRUE(std::holds_alternative<ParsedCommand>(parsed)) << page.name;
+        EXPECT_EQ(std::get<ParsedCommand>(parsed).options.oemCodePage.name(), page.name);
+        EXPECT_NE(listing.find(std::string("  ") + page.name + " "), std::string::npos) << page.name;
     }
 }
 

@@ -192,6 +192,36 @@ TEST(ReportProgram, QuestionOnTheTerminalDecides)
     }
 }
 
+// The overwrite question takes yes in the language of the user's locale.
+TEST(ReportProgram, QuestionTakesTheLocalesYes)
+{
+    TempDir locales;
+    const std::string make = "localedef -i sr_RS -f UTF-8 '" +
+                             (locales.path() / "sr_RS.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "cannot make a Serbian locale";
+    const std::vector<std::string> serbian = {"LOCPATH=" + locales.path().string(),
+                                              "LC_ALL=sr_RS.UTF-8"};
+    const struct { const char* name; std::vector<std::string> environment; const char* answer; bool kept; } cases[] = {
+        {"English yes", {}, "yes\n", false},
+        {"Serbian da in English", {}, "d\n", true},
+        {"Serbian da", serbian, "d\n", false},
+        {"Serbian da in Cyrillic", serbian, "да\n", false},
+        {"Serbian ne", serbian, "n\n", true},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("disc/README.TXT", "x");
+        dir.write("disc.txt", "old");
+        const ProgramRun run = runReportProgramAtTerminal(
+            {{"disc", "-o", "disc.txt"}, dir.path(), c.environment}, "[y/N]",
+            [&](pid_t, int terminal) {
+                ASSERT_GT(::write(terminal, c.answer, std::char_traits<char>::length(c.answer)), 0);
+            });
+        EXPECT_EQ(run.exitStatus, c.kept ? 1 : 0) << c.name << ": " << run.standardError;
+        EXPECT_EQ(contentOf(dir.path() / "disc.txt") == "old", c.kept) << c.name;
+    }
+}
+
 TEST(ReportProgram, FailuresEndWithTheirStatusAndReason)
 {
     TempDir dir;
