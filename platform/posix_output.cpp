@@ -134,10 +134,9 @@ private:
     FdWriter m_writer;
 };
 
-std::unique_ptr<PendingFile> openStream(const std::string& path)
+std::unique_ptr<PendingFile> openStream(const std::string& path, int flags)
 {
-    // O_TRUNC as a shell's ">" does: a /dev/stdout that leads to a file gets only the report.
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | flags));
     if (!fd) throw Error::fromErrno(errno);
     return std::make_unique<StreamFile>(std::move(fd));
 }
@@ -178,8 +177,10 @@ std::unique_ptr<PendingFile> PosixOutputService::create(const std::string& path)
     case Kind::Folder:
         throw Error::fromErrno(EISDIR);
     case Kind::Stream:
+        // Appended to, so a /dev/stdout that leads to a file (">> log") loses nothing.
+        return openStream(target.path, O_APPEND);
     case Kind::BlockDevice:
-        return openStream(target.path);
+        return openStream(target.path, 0);
     case Kind::NewFile:
     case Kind::RegularFile:
         break;

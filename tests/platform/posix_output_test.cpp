@@ -225,23 +225,28 @@ TEST(PosixOutput, NodesAreWrittenThroughNeverReplaced)
     const UniqueFd fifoReader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
     const PipeEnds pipe;
     fs::create_symlink(pipe.writerPath(), dir.path() / "stdout");
+    // A descriptor alias of a file, as /dev/stdout is under ">> log": nothing in it is lost.
+    const fs::path log = dir.write("log", "kept\n");
+    const UniqueFd logFd(::open(log.c_str(), O_WRONLY | O_APPEND));
+    fs::create_symlink("/proc/self/fd/" + std::to_string(logFd.get()), dir.path() / "appended");
 
-    const struct { const char* name; mode_t type; std::function<std::string()> received; } cases[] = {
-        {"null", S_IFCHR, [] { return std::string("report"); }},
+    const struct { const char* name; mode_t type; std::function<std::string()> received; const char* expected; } cases[] = {
+        {"null", S_IFCHR, [] { return std::string("report"); }, "report"},
         {"fifo", S_IFIFO, [&] {
              std::string text(64, '\0');
              text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(fifoReader.get(), text.data(), text.size()))));
              return text;
-         }},
-        {"stdout", S_IFLNK, [&] { return pipe.drain(); }},
+         }, "report"},
+        {"stdout", S_IFLNK, [&] { return pipe.drain(); }, "report"},
+        {"appended", S_IFLNK, [&] { return contentOf(log); }, "kept\nreport"},
     };
     PosixOutputService outputs;
     for (const auto& c : cases) {
         saveReport(outputs, dir.path() / c.name, "report");
         EXPECT_EQ(typeOf(dir.path() / c.name), c.type) << c.name;
-        EXPECT_EQ(c.received(), "report") << c.name;
+        EXPECT_EQ(c.received(), c.expected) << c.name;
     }
-    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"null", "fifo", "stdout"}));
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"null", "fifo", "stdout", "log", "appended"}));
 }
 
 TEST(PosixOutput, LinkIsFollowedAndStays)
