@@ -49,6 +49,7 @@ SEEDS_fuzz_zip_reader := $(CORPUS)/zip
 SEEDS_fuzz_rar_reader := $(CORPUS)/rar
 ISO_SEEDS := build/iso-seeds
 SEEDS_fuzz_iso_reader := $(ISO_SEEDS)
+SEEDS_fuzz_report := $(ISO_SEEDS)
 
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times tarvelo-report reading a disc image against 7zz and bsdtar listing the same
-# image: 20,000 files in 2,000 folders, Joliet and Rock Ridge, made once by xorriso and
-# kept under the build folder. The cache is warm and the three take turns; the median
-# of each is printed with the ratios (target: tarvelo-report faster than both).
+# image: 20,000 files and 100 ZIP archives in 2,000 folders, Joliet and Rock Ridge, made
+# once by xorriso and kept under the build folder. The cache is warm and the three take
+# turns; the median of each is printed with the ratios (target: tarvelo-report faster
+# than both). Then each one's reads of the image are counted with strace, beside the
+# fewest a report needs: one per 256 KiB of the tree's folder records, one per archive.
 #
 # Usage: bench/iso_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
@@ -11,10 +13,10 @@ build=${1:?usage: $0 BUILD_DIR [RUNS]}
 runs=${2:-7}
 program=$build/bin/tarvelo-report
 work=$build/bench
-image=$work/iso-bench.iso
+image=$work/iso-bench-2.iso
 report=$work/iso-report.txt
 [[ -x $program ]] || { echo "no $program: build first" >&2; exit 1; }
-for tool in xorriso 7zz bsdtar; do
+for tool in xorriso 7zz bsdtar strace; do
     command -v "$tool" > /dev/null || { echo "iso benchmark: $tool is not installed" >&2; exit 1; }
 done
 
@@ -37,6 +39,12 @@ for number in range(20000):
     name = "File number %05d%s" % (number, rng.choice(extensions))
     with open(os.path.join(rng.choice(folders[1:]), name), "wb") as f:
         f.write(b"x" * rng.randrange(0, 3000))
+import zipfile
+for number in range(100):
+    path = os.path.join(rng.choice(folders[1:]), "Archive %03d.zip" % number)
+    with zipfile.ZipFile(path, "w") as archive:
+        for entry in range(30):
+            archive.writestr("folder/entry %02d.txt" % entry, "x" * entry)
 PY
     xorriso -as mkisofs -quiet -J -joliet-long -R -V ISO_BENCH -o "$image" "$tree" 2> /dev/null
     rm -rf "$tree"
@@ -79,3 +87,55 @@ printf 'median seconds: tarvelo-report %s, 7zz l %s, bsdtar -tf %s\n' \
 awk -v own="${medians[tarvelo]}" -v sz="${medians[7zz]}" -v bt="${medians[bsdtar]}" 'BEGIN {
     printf "iso benchmark: tarvelo-report / 7zz l = %.2f, tarvelo-report / bsdtar -tf = %.2f (target: both below 1.0)\n",
         own / sz, own / bt }'
+
+# The bytes of folder records in the image's Joliet tree (the one tarvelo-report reads)
+# and the number of ZIP archives in it.
+tree_facts() {
+    python3 - "$image" <<'PY'
+import struct, sys
+
+disc = open(sys.argv[1], "rb")
+def read(offset, count):
+    disc.seek(offset)
+    return disc.read(count)
+
+sector = 16
+while True:
+    descriptor = read(sector * 2048, 2048)
+    if descriptor[0] == 255: sys.exit("no Joliet tree")
+    if descriptor[0] == 2 and descriptor[88:90] == b"%/": break
+    sector += 1
+root = descriptor[156:190]
+pending = [(struct.unpack_from("<I", root, 2)[0], struct.unpack_from("<I", root, 10)[0])]
+folder_bytes = archives = 0
+while pending:
+    block, length = pending.pop()
+    folder_bytes += length
+    records = read(block * 2048, length)
+    for start in range(0, length, 2048):
+        at = start
+        while at < min(start + 2048, length) and records[at]:
+            record = records[at:at + records[at]]
+            name = record[33:33 + record[32]]
+            if record[25] & 2 and name not in (b"\0", b"\1"):
+                pending.append(struct.unpack_from("<I", record, 2)[0:1] + struct.unpack_from("<I", record, 10))
+            elif name.decode("utf-16-be", "replace").lower().endswith(".zip"):
+                archives += 1
+            at += records[at]
+print(folder_bytes, archives)
+PY
+}
+
+# How often the command reads the image, as strace sees it.
+image_reads() {
+    strace -f -y -qq -e trace=read,pread64,preadv,preadv2 -o "$work/strace.log" "$@" > /dev/null 2>&1
+    grep -c "$(basename "$image")>" "$work/strace.log" || true
+}
+
+read -r folder_bytes archives < <(tree_facts)
+fewest=$(( (folder_bytes + 262143) / 262144 + archives ))
+printf 'reads of the image (folder records %d KiB, %d archives; fewest for a report %d):\n' \
+    $(( folder_bytes / 1024 )) "$archives" "$fewest"
+printf '  tarvelo-report %d, 7zz l %d, bsdtar -tf %d\n' \
+    "$(image_reads "$program" --force --quiet "$image" -o "$report")" \
+    "$(image_reads 7zz l "$image")" "$(image_reads bsdtar -tf "$image")"

@@ -1,7 +1,9 @@
-// Reads one input as a disc image from memory: the volume facts, every folder, and the
-// first and last bytes of every file. A tarvelo::Error is an accepted outcome; anything
+// Reads one input as a disc image from memory, which may claim to be up to 1 TiB larger
+// than the input: the volume facts, every folder, and the first and last bytes of every
+// file, opened through its entry. A tarvelo::Error is an accepted outcome; anything
 // else (a crash, another exception, a leak, a hang) is a finding.
 #include "common/error.h"
+#include "fuzz/fuzz_disc_support.h"
 #include "image/iso9660_volume.h"
 
 #include <algorithm>
@@ -20,10 +22,12 @@ using tarvelo::image::IsoVolume;
 
 constexpr std::size_t kProbeSize = 4096;
 
-void readEnds(const IsoVolume& volume, const std::string& path)
+constexpr unsigned kMaxSparseShift = 40;
+
+void readEnds(const IsoVolume& volume, const std::string& path, std::uint64_t ref)
 {
     try {
-        const auto file = volume.openFile(path);
+        const auto file = volume.openEntry(path, ref);
         const auto size = file->size();
         const auto probe = static_cast<std::size_t>(std::min<std::uint64_t>(size, kProbeSize));
         (void)file->read(0, probe);
@@ -45,7 +49,7 @@ void walk(const IsoVolume& volume)
                 if (entry.kind == EntryKind::Folder)
                     folders.push_back(path);
                 else
-                    readEnds(volume, path);
+                    readEnds(volume, path, entry.ref);
             }
         } catch (const tarvelo::Error&) {
         }
@@ -56,7 +60,9 @@ void walk(const IsoVolume& volume)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    auto disc = std::make_shared<tarvelo::platform::MemoryByteSource>(std::span(data, size));
+    const std::span input(data, size);
+    auto disc = std::make_shared<tarvelo::fuzz::SparseByteSource>(
+        input, tarvelo::fuzz::claimedDiscSize(input, kMaxSparseShift));
     try {
         const IsoVolume volume(disc, "input.iso");
         (void)volume.facts();

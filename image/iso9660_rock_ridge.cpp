@@ -32,7 +32,8 @@ std::optional<ContinuationArea> collectEntries(Bytes area, RockRidgeEntries& fou
         if (hasSignature(entry, "NM") && length >= kNameAt) {
             if (!found.name) found.name.emplace();
             const auto room = std::min(entry.size() - kNameAt, kMaxNameBytes - found.name->size());
-            found.name->append(entry.begin() + kNameAt, entry.begin() + kNameAt + room);
+            const Bytes part = entry.subspan(kNameAt, room);
+            found.name->append(part.begin(), part.end());
         }
         if (hasSignature(entry, "CL") && length >= kChildLinkEntrySize)
             found.childLink = both32(entry, 4);
