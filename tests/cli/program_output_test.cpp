@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -92,27 +91,6 @@ void addJunkArchives(const TempDir& dir)
 {
     for (int i = 0; i < 1000; ++i)
         dir.write("disc/junk" + std::to_string(i) + ".zip", "JUNK");
-}
-
-TEST(ReportOutput, NodesAtTheDestinationAreWrittenThroughNeverReplaced)
-{
-    TempDir dir;
-    dir.write("disc/README.TXT", "x");
-    if (::mknod((dir.path() / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
-        GTEST_SKIP() << "making a device node was refused";
-    fs::create_symlink("/proc/self/fd/1", dir.path() / "stdout");
-
-    const struct { const char* name; mode_t type; const char* printed; } cases[] = {
-        {"null", S_IFCHR, ""},
-        {"stdout", S_IFLNK, kReportStart},
-    };
-    for (const auto& c : cases) {
-        const ProgramRun run = runReportProgram({{"disc", "-o", c.name, "--force"}, dir.path(), {}});
-        EXPECT_EQ(run.exitStatus, 0) << c.name << ": " << run.standardError;
-        EXPECT_EQ(typeOf(dir.path() / c.name), c.type) << c.name;
-        EXPECT_EQ(run.standardOutput.substr(0, 9), c.printed) << c.name;
-        EXPECT_FALSE(hasTemporaryFile(dir.path())) << c.name;
-    }
 }
 
 TEST(ReportOutput, FolderIsRefusedBeforeTheDiscIsRead)

@@ -307,28 +307,5 @@ TEST(PosixOutput, FolderIsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(namesIn(dir.path() / "folder"), std::set<std::string>{"inside"});
 }
 
-// The watch knows the temporary file exactly while it is on disc.
-TEST(PosixOutput, WatchKnowsTheTemporaryFileWhileItExists)
-{
-    struct Recorder final : TemporaryFileWatch
-    {
-        std::string path;
-        void made(const std::string& made) noexcept override { path = made; }
-        void gone() noexcept override { path.clear(); }
-    };
-    for (const bool replaced : {true, false}) {
-        TempDir dir;
-        Recorder watch;
-        PosixOutputService outputs(&watch);
-        {
-            auto pending = outputs.create((dir.path() / "r.txt").string());
-            EXPECT_TRUE(fs::exists(watch.path)) << watch.path;
-            EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{fs::path(watch.path).filename()});
-            if (replaced) pending->replace();
-        }
-        EXPECT_EQ(watch.path, "") << replaced;
-    }
-}
-
 } // namespace
 } // namespace tarvelo::platform
