@@ -34,7 +34,10 @@ extern "C" void onStopSignal(int number)
 {
     if (g_stopSignal != 0) endNow(g_stopSignal); // asked twice: no more waiting
     g_stopSignal = number;
-    if (!g_haveGraceTimer) return;
+    if (!g_haveGraceTimer) {
+        alarm(1); // the coarser clock every system has
+        return;
+    }
     itimerspec grace{};
     grace.it_value.tv_nsec = kGraceNanoseconds;
     timer_settime(g_graceTimer, 0, &grace, nullptr);
