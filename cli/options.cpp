@@ -257,11 +257,11 @@ Options:
   -f, --force         replace an existing FILE without asking
       --no-zip        do not list the entries of .zip archives
       --no-rar        do not list the entries of .rar archives
-      --codepage NAME code page of archive names that carry no encoding (default CP852;
-                      "--codepage help" lists the names)
+      --codepage NAME code page of archive names that carry no encoding
+                      (default CP852; "--codepage help" lists the names)
   -q, --quiet         show no progress bar
   -h, --help          show this help and exit
-      --version       show the version and exit
+      --version       show the version and licence and exit
 
 A long option may be shortened to any prefix that is unique (--out, --no-z).
 
