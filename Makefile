@@ -19,11 +19,15 @@ build: deps
 
 # The sample disc as an image made from examples/sample-disc, the same bytes on every machine.
 SAMPLE_DISC := $(BUILD)/examples/sample-disc.iso
+DEMO_CATALOG := $(BUILD)/demo-catalog.sqlite
 
 demo: build
 	scripts/make-sample-disc examples/sample-disc $(SAMPLE_DISC)
 	LC_NUMERIC=C $(BUILD)/bin/tarvelo-report --force $(SAMPLE_DISC) -o $(BUILD)/demo-report.txt
 	@cat $(BUILD)/demo-report.txt
+	rm -f $(DEMO_CATALOG) $(DEMO_CATALOG)-wal $(DEMO_CATALOG)-shm
+	LC_NUMERIC=C $(BUILD)/bin/tarvelo-catalog --catalog $(DEMO_CATALOG) add --name "Sample disc" $(SAMPLE_DISC)
+	$(BUILD)/bin/tarvelo-catalog --catalog $(DEMO_CATALOG) find LETTERS
 
 test: unit-test fuzz-smoke
 

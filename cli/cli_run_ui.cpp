@@ -13,6 +13,8 @@
 namespace tarvelo::cli {
 namespace {
 
+std::string g_programName = kProgramName;
+
 void writeToStandardError(const std::string& text)
 {
     // Nowhere to report a failure to write to standard error.
@@ -37,9 +39,14 @@ std::optional<std::string> readAnswer()
 
 } // namespace
 
+void setMessageProgramName(std::string_view name)
+{
+    g_programName = name;
+}
+
 void printMessage(std::string_view message)
 {
-    writeToStandardError(std::string(kProgramName) + ": " + std::string(message) + '\n');
+    writeToStandardError(g_programName + ": " + std::string(message) + '\n');
 }
 
 CliRunUi::CliRunUi(Settings settings)
@@ -55,7 +62,7 @@ bool CliRunUi::confirmReplace(const std::string& path)
                            "use --force to replace it");
         return false;
     }
-    writeToStandardError(std::string(kProgramName) + ": replace the existing " + quoted(path) +
+    writeToStandardError(g_programName + ": replace the existing " + quoted(path) +
                          "? [y/N] ");
     const std::optional<std::string> answer = readAnswer();
     if (!answer) writeToStandardError("\n");

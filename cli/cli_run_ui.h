@@ -11,6 +11,8 @@ namespace tarvelo::cli {
 
 // Writes one message line on standard error, after the program's name.
 void printMessage(std::string_view message);
+// The name messages begin with, for a program other than tarvelo-report.
+void setMessageProgramName(std::string_view name);
 
 // The report run as the command line drives it: the path comes from -o, the overwrite
 // question is asked on the terminal (or refused without one), progress and warnings go

@@ -47,8 +47,10 @@ class ArchiveNotices final : public common::NoticeSink
 } // namespace
 
 FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request,
-                       ArchiveReaders readers, ReportWriter& out, RunUi& ui)
-    : m_volume(volume), m_request(request), m_readers(readers), m_out(out), m_ui(ui)
+                       ArchiveReaders readers, ReportWriter& out, RunUi& ui,
+                       InventorySink* inventory)
+    : m_volume(volume), m_request(request), m_readers(readers), m_out(out), m_ui(ui),
+      m_inventory(inventory)
 {
     m_progress.phase = Progress::Phase::Writing;
 }
@@ -57,7 +59,10 @@ bool FolderWalk::writeBody(const DiscScan& scan)
 {
     m_progress.filesTotal = scan.totalFiles;
     for (std::size_t i = 0; i < scan.folders.size(); ++i) {
-        if (!writeFolder(scan, scan.folders[i], i == 0)) return false;
+        const ScannedFolder& folder = scan.folders[i];
+        if (m_inventory)
+            m_inventory->folder(i, folder.parent, common::lineSafe(folder.name), folder.totalSize);
+        if (!writeFolder(scan, folder, i == 0)) return false;
         ++m_progress.foldersDone;
     }
     return true;
@@ -92,7 +97,9 @@ void FolderWalk::writeFacts(const DiscScan& scan, const ScannedFolder& folder)
 void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
 {
     m_out.fileLine();
-    m_out.line(kFileLevel, common::lineSafe(file.name));
+    const std::string name = common::lineSafe(file.name);
+    m_out.line(kFileLevel, name);
+    if (m_inventory) m_inventory->file(name, file.size, file.kind);
     m_out.line(kFileLevel, "Size: ", getSize(file.size, m_request.decimalSeparator));
     // Only regular files are opened: a FIFO or a device named like an archive could block.
     if (file.kind != platform::EntryKind::RegularFile) return;
@@ -116,11 +123,13 @@ void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view he
         const platform::EntryOpener file(m_volume, path, ref);
         reader.Get_Contents(path, archive::ReadContext{file, notices});
         count = reader.FileCount();
+        if (m_inventory) m_inventory->archiveListed(count);
         for (std::int64_t wide = 1; wide <= count; ++wide) {
             const auto number = static_cast<std::int32_t>(wide);
-            std::string entry = reader.IsDir(number) ? "[DIR] " : "";
-            entry += common::lineSafe(reader.FileName(number));
-            entries.push_back(std::move(entry));
+            const bool isFolder = reader.IsDir(number);
+            std::string name = common::lineSafe(reader.FileName(number));
+            if (m_inventory) tellEntry(reader, number, name, isFolder);
+            entries.push_back(isFolder ? "[DIR] " + name : std::move(name));
         }
     } catch (const Error& error) {
         m_skipped.push_back({path, error.what()});
@@ -131,6 +140,17 @@ void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view he
     m_out.line(kArchiveLevel, "Files:");
     for (const std::string& entry : entries)
         m_out.line(kEntryLevel, entry);
+}
+
+// Archive sizes are 32-bit fields kept in signed values; their bits are the size.
+void FolderWalk::tellEntry(const archive::ArchiveReader& reader, std::int32_t number,
+                           std::string_view name, bool isFolder)
+{
+    const auto widen = [](std::int32_t bits) {
+        return std::uint64_t{static_cast<std::uint32_t>(bits)};
+    };
+    m_inventory->archiveEntry(name, isFolder, widen(reader.UnCompressed_Size(number)),
+                              widen(reader.Compressed_Size(number)));
 }
 
 } // namespace tarvelo::report

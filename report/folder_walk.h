@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/inventory_sink.h"
 #include "report/report_run.h"
 #include "report/report_writer.h"
 #include "report/scan.h"
@@ -17,8 +18,9 @@ namespace tarvelo::report {
 class FolderWalk
 {
   public:
+    // What the walk writes is also told to inventory, when one is given.
     FolderWalk(const platform::Volume& volume, const RunRequest& request, ArchiveReaders readers,
-               ReportWriter& out, RunUi& ui);
+               ReportWriter& out, RunUi& ui, InventorySink* inventory = nullptr);
 
     // False when the user asked to stop before the body was complete.
     bool writeBody(const DiscScan& scan);
@@ -31,6 +33,8 @@ class FolderWalk
     void writeFile(const ScannedFolder& folder, const ScannedFile& file);
     void listArchive(archive::ArchiveReader& reader, std::string_view heading,
                      const std::string& path, std::uint64_t ref);
+    void tellEntry(const archive::ArchiveReader& reader, std::int32_t number,
+                   std::string_view name, bool isFolder);
 
     const platform::Volume& m_volume;
     const RunRequest& m_request;
@@ -39,6 +43,7 @@ class FolderWalk
     RunUi& m_ui;
     Progress m_progress;
     std::vector<Problem> m_skipped;
+    InventorySink* m_inventory;
 };
 
 } // namespace tarvelo::report

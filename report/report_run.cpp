@@ -45,13 +45,16 @@ struct RunInputs
 };
 
 // Writes the whole report into a pending file; false when the user stopped it first.
-bool writeReport(const RunInputs& in, ArchiveReaders readers, platform::PendingFile& file,
+bool writeReport(const RunInputs& in, const RunServices& services, platform::PendingFile& file,
                  RunUi& ui, RunOutcome& outcome)
 {
     ReportWriter out(file);
     writeHeader(out, in.facts, {in.scan.totalFiles, in.scan.totalFolders},
                 in.request.decimalSeparator);
-    FolderWalk walk(in.volume, in.request, readers, out, ui);
+    if (services.inventory)
+        services.inventory->volume(in.facts, in.scan.totalFiles, in.scan.totalFolders,
+                                   in.volume.rootPath(), in.volume.separator());
+    FolderWalk walk(in.volume, in.request, services.readers, out, ui, services.inventory);
     const bool finished = walk.writeBody(in.scan);
     outcome.skippedArchives = walk.skippedArchives();
     if (finished) out.flush();
@@ -65,7 +68,7 @@ void saveReport(const RunInputs& in, const RunServices& services, RunUi& ui, Run
     std::unique_ptr<platform::PendingFile> file;
     try {
         file = services.outputs.create(outcome.reportPath);
-        if (!writeReport(in, services.readers, *file, ui, outcome))
+        if (!writeReport(in, services, *file, ui, outcome))
             return endAs(outcome, OutcomeKind::Interrupted);
         file->finish();
     } catch (const Error& error) {

@@ -5,6 +5,7 @@
 #include "archive/archive_reader.h"
 #include "platform/output.h"
 #include "platform/volume.h"
+#include "report/inventory_sink.h"
 #include "report/outcome.h"
 #include "report/run_ui.h"
 
@@ -30,6 +31,7 @@ struct RunServices
     const platform::VolumeOpener& volumes;
     platform::OutputService& outputs;
     ArchiveReaders readers;
+    InventorySink* inventory = nullptr; // also hears the disc, when given
 };
 
 // One report from the chosen source to the saved file. Messages, questions and the

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalog/catalog.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tarvelo::catalog {
+
+// Adds a disc's row; its entry range is set once the entries are in.
+std::int64_t insertDisc(Database& db, const DiscRecord& disc);
+
+// Adds one disc's entries, in report order, each with its search key in the index; the
+// caller holds the transaction.
+class EntryRows
+{
+public:
+    EntryRows(Database& db, std::int64_t discId);
+
+    // The new entry's id. kind is a StoredKind, with kInexact added where it applies.
+    std::int64_t insert(std::optional<std::int64_t> parent, std::int64_t kind,
+                        std::string_view name, std::uint64_t size,
+                        std::optional<std::uint64_t> packedSize = std::nullopt);
+    // The number of entries an archive's directory declared.
+    void setListed(std::int64_t archiveId, std::int32_t count);
+    // Records the range of ids the disc's entries took.
+    void finish();
+
+private:
+    Database& m_db;
+    std::int64_t m_discId;
+    Statement m_entry;
+    Statement m_key;
+    Statement m_listed;
+    std::int64_t m_first = 0;
+    std::int64_t m_last = -1;
+};
+
+} // namespace tarvelo::catalog

@@ -1,0 +1,216 @@
+#include "catalog/find.h"
+
+#include "catalog/pattern.h"
+#include "catalog/schema.h"
+#include "catalog/search_key.h"
+#include "common/error.h"
+
+#include <limits>
+#include <map>
+#include <unordered_map>
+
+namespace tarvelo::catalog {
+namespace {
+
+constexpr std::string_view kRowColumns = "e.id, e.disc, e.parent, e.kind, e.name, e.size";
+
+struct Row
+{
+    std::int64_t id = 0;
+    std::int64_t disc = 0;
+    std::int64_t parent = 0; // 0 for the root folder
+    StoredKind kind = StoredKind::File;
+    bool exact = true;
+    std::string_view name;
+    std::uint64_t size = 0;
+};
+
+Row rowOf(const Statement& statement)
+{
+    const std::int64_t kind = statement.integer(3);
+    return {statement.integer(0),
+            statement.integer(1),
+            statement.integer(2),
+            static_cast<StoredKind>(kind & kKindMask),
+            (kind & kInexact) == 0,
+            statement.text(4),
+            static_cast<std::uint64_t>(statement.integer(5))};
+}
+
+bool isContainer(StoredKind kind)
+{
+    return kind == StoredKind::Folder || kind == StoredKind::File || kind == StoredKind::OtherFile;
+}
+
+HitKind hitKindOf(StoredKind kind)
+{
+    switch (kind) {
+    case StoredKind::Folder:
+        return HitKind::Folder;
+    case StoredKind::File:
+    case StoredKind::OtherFile:
+        return HitKind::File;
+    case StoredKind::ArchiveFolder:
+    case StoredKind::ArchiveFile:
+        break;
+    }
+    return HitKind::ArchiveEntry;
+}
+
+bool isFolderKind(StoredKind kind)
+{
+    return kind == StoredKind::Folder || kind == StoredKind::ArchiveFolder;
+}
+
+bool wanted(const FindQuery& query, const Row& row)
+{
+    if (row.name.empty()) return false; // the root folder has no name to find
+    if (query.only == FindQuery::Only::Files && isFolderKind(row.kind)) return false;
+    if (query.only == FindQuery::Only::Folders && !isFolderKind(row.kind)) return false;
+    if (!query.archiveEntries && hitKindOf(row.kind) == HitKind::ArchiveEntry) return false;
+    if (query.minSize && row.size < *query.minSize) return false;
+    return !query.maxSize || row.size <= *query.maxSize;
+}
+
+// Turns rows into hits: the disc they are on and their path from the disc's root, the
+// paths of the folders and archives on the way remembered for the next hits.
+class HitMaker
+{
+public:
+    HitMaker(Catalog& catalog, std::vector<DiscRecord> discs)
+        : m_discs(std::move(discs)),
+          m_parentOf(catalog.db().prepare("SELECT parent, name FROM entry WHERE id = ?"))
+    {
+        for (const DiscRecord& disc : m_discs)
+            m_discById[disc.id] = &disc;
+    }
+
+    const std::vector<DiscRecord>& discs() const noexcept { return m_discs; }
+
+    Hit make(const Row& row)
+    {
+        const auto disc = m_discById.find(row.disc);
+        if (disc == m_discById.end())
+            throw Error(ErrorNumber::InvalidFileFormat, "an entry of a disc that is not there");
+        return {disc->second, joined(pathOf(row.parent), row.name), row.size, row.exact,
+                hitKindOf(row.kind)};
+    }
+
+    static std::string joined(const std::string& folder, std::string_view name)
+    {
+        return folder.empty() ? std::string(name) : folder + '/' + std::string(name);
+    }
+
+private:
+    const std::string& pathOf(std::int64_t id)
+    {
+        if (const auto known = m_paths.find(id); known != m_paths.end()) return known->second;
+        m_parentOf.bind(1, id);
+        if (!m_parentOf.step())
+            throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
+        const bool isRoot = m_parentOf.isNull(0);
+        const std::int64_t parent = m_parentOf.integer(0);
+        const std::string name(m_parentOf.text(1));
+        m_parentOf.reset();
+        std::string path = isRoot ? std::string() : joined(pathOf(parent), name);
+        return m_paths.emplace(id, std::move(path)).first->second;
+    }
+
+    std::vector<DiscRecord> m_discs;
+    std::map<std::int64_t, const DiscRecord*> m_discById;
+    Statement m_parentOf;
+    std::unordered_map<std::int64_t, std::string> m_paths;
+};
+
+// The ids a query reads: one disc's range, or every id.
+std::pair<std::int64_t, std::int64_t> idRange(Catalog& catalog, const FindQuery& query)
+{
+    if (!query.disc) return {0, std::numeric_limits<std::int64_t>::max()};
+    const DiscRecord disc = catalog.disc(std::to_string(*query.disc));
+    return {disc.firstEntry, disc.lastEntry};
+}
+
+class Search
+{
+public:
+    Search(Catalog& catalog, const FindQuery& query, const std::function<void(const Hit&)>& onHit)
+        : m_catalog(catalog), m_query(query), m_pattern(query.pattern, query.glob),
+          m_hits(catalog, catalog.discs()), m_onHit(onHit)
+    {
+    }
+
+    void run()
+    {
+        const auto [first, last] = idRange(m_catalog, m_query);
+        const std::optional<std::string> index =
+            m_query.wholePath ? std::nullopt : m_pattern.indexQuery();
+        Statement rows = m_catalog.db().prepare(
+            index ? "SELECT " + std::string(kRowColumns) +
+                        " FROM entry_key CROSS JOIN entry e ON e.id = entry_key.rowid"
+                        " WHERE entry_key MATCH ?3 AND e.id BETWEEN ?1 AND ?2"
+                  : "SELECT " + std::string(kRowColumns) +
+                        " FROM entry e WHERE e.id BETWEEN ?1 AND ?2 ORDER BY e.id");
+        rows.bind(1, first).bind(2, last);
+        if (index) rows.bind(3, *index);
+        while (!limitReached() && rows.step())
+            consider(rowOf(rows));
+    }
+
+private:
+    bool limitReached() const { return m_query.limit && m_found >= *m_query.limit; }
+
+    void consider(const Row& row)
+    {
+        // Every path key is kept on the way, wanted or not, for the entries below it.
+        const std::string path = m_query.wholePath ? pathKey(row) : std::string();
+        if (!wanted(m_query, row)) return;
+        if (!m_pattern.matches(m_query.wholePath ? path : searchKey(row.name))) return;
+        m_onHit(m_hits.make(row));
+        ++m_found;
+    }
+
+    // Rows come in report order, so a folder's or archive's path key is known before
+    // the entries in it are read.
+    std::string pathKey(const Row& row)
+    {
+        const auto parent = m_pathKeys.find(row.parent);
+        std::string key = HitMaker::joined(parent == m_pathKeys.end() ? std::string() : parent->second,
+                                           searchKey(row.name));
+        if (isContainer(row.kind)) m_pathKeys[row.id] = key;
+        return key;
+    }
+
+    Catalog& m_catalog;
+    const FindQuery& m_query;
+    Pattern m_pattern;
+    HitMaker m_hits;
+    const std::function<void(const Hit&)>& m_onHit;
+    std::unordered_map<std::int64_t, std::string> m_pathKeys;
+    std::uint64_t m_found = 0;
+};
+
+} // namespace
+
+void find(Catalog& catalog, const FindQuery& query, const std::function<void(const Hit&)>& onHit)
+{
+    Search(catalog, query, onHit).run();
+}
+
+void listEntries(Catalog& catalog, const std::vector<DiscRecord>& discs,
+                 const std::function<void(const Hit&)>& onHit)
+{
+    HitMaker hits(catalog, discs);
+    Statement rows = catalog.db().prepare("SELECT " + std::string(kRowColumns) +
+                                          " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+    const FindQuery everything;
+    for (const DiscRecord& disc : hits.discs()) {
+        rows.bind(1, disc.firstEntry).bind(2, disc.lastEntry);
+        while (rows.step()) {
+            const Row row = rowOf(rows);
+            if (wanted(everything, row)) onHit(hits.make(row));
+        }
+        rows.reset();
+    }
+}
+
+} // namespace tarvelo::catalog

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "catalog/catalog.h"
+#include "catalog/hit.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tarvelo::catalog {
+
+struct FindQuery
+{
+    enum class Only
+    {
+        Everything,
+        Files,
+        Folders,
+    };
+
+    std::string pattern;
+    bool wholePath = false; // match the path from the disc's root, not the name
+    bool glob = false;
+    Only only = Only::Everything;
+    bool archiveEntries = true;
+    std::optional<std::int64_t> disc = std::nullopt;
+    std::optional<std::uint64_t> minSize = std::nullopt;
+    std::optional<std::uint64_t> maxSize = std::nullopt;
+    std::optional<std::uint64_t> limit = std::nullopt;
+};
+
+// Calls onHit for every entry the query finds, in disc order and, within a disc, in the
+// order of its report. Names are looked up through the trigram index; a pattern without
+// three characters in a row, or one matched against whole paths, reads every entry.
+void find(Catalog& catalog, const FindQuery& query, const std::function<void(const Hit&)>& onHit);
+
+// Every entry of the discs, as find gives them (export).
+void listEntries(Catalog& catalog, const std::vector<DiscRecord>& discs,
+                 const std::function<void(const Hit&)>& onHit);
+
+} // namespace tarvelo::catalog

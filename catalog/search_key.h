@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tarvelo::catalog {
+
+// The form names and patterns are compared in, so people find names the way they type
+// them: case-folded, Serbian Cyrillic read as Gaj's Latin, diacritics dropped and "đ"
+// spelled "dj" ("ČAŠA" and "čaša" give "casa", "Ђурђевак" gives "djurdjevak").
+// Invalid UTF-8 becomes U+FFFD.
+std::string searchKey(std::string_view text);
+
+// The number of characters (code points) of valid UTF-8 text.
+std::size_t characterCount(std::string_view text);
+
+} // namespace tarvelo::catalog

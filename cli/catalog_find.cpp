@@ -1,0 +1,124 @@
+#include "cli/catalog_commands.h"
+
+#include "catalog/find.h"
+#include "platform/posix_fd_writer.h"
+#include "cli/cli_run_ui.h"
+#include "common/error.h"
+
+#include <unistd.h>
+
+namespace tarvelo::cli {
+namespace {
+
+catalog::HitFormat findFormat(const std::string& typed)
+{
+    if (typed.empty() || typed == "text") return catalog::HitFormat::Text;
+    if (typed == "jsonl") return catalog::HitFormat::Jsonl;
+    if (typed == "csv") return catalog::HitFormat::Csv;
+    throw UsageProblem("unknown --format '" + typed + "' (text, jsonl or csv)");
+}
+
+std::string discLine(catalog::HitFormat format, const catalog::DiscRecord& disc)
+{
+    using catalog::csvField;
+    using catalog::jsonString;
+    const std::string number = std::to_string(disc.id);
+    const std::string exact = disc.exact ? "true" : "false";
+    switch (format) {
+    case catalog::HitFormat::Text:
+        return number + '\t' + disc.label + '\t' + disc.name + '\t' + std::to_string(disc.files) +
+               " files\t" + std::to_string(disc.folders) + " folders\t" + disc.added + '\t' +
+               disc.source + '\n';
+    case catalog::HitFormat::Jsonl:
+        return "{\"disc\":" + number + ",\"label\":" + jsonString(disc.label) +
+               ",\"name\":" + jsonString(disc.name) + ",\"note\":" + jsonString(disc.note) +
+               ",\"serial\":" + std::to_string(disc.serial) +
+               ",\"size\":" + std::to_string(disc.totalBytes) +
+               ",\"free\":" + std::to_string(disc.freeBytes) +
+               ",\"files\":" + std::to_string(disc.files) +
+               ",\"folders\":" + std::to_string(disc.folders) +
+               ",\"source\":" + jsonString(disc.source) + ",\"added\":" + jsonString(disc.added) +
+               ",\"exact\":" + exact + "}\n";
+    case catalog::HitFormat::Csv:
+        return number + ',' + csvField(disc.label) + ',' + csvField(disc.name) + ',' +
+               csvField(disc.note) + ',' + std::to_string(disc.serial) + ',' +
+               std::to_string(disc.totalBytes) + ',' + std::to_string(disc.freeBytes) + ',' +
+               std::to_string(disc.files) + ',' + std::to_string(disc.folders) + ',' +
+               csvField(disc.source) + ',' + disc.added + ',' + exact + '\n';
+    }
+    return {};
+}
+
+// The entry's place below the folder shown: its name when it stands directly in it.
+std::optional<std::string_view> nameBelow(std::string_view path, std::string_view folder)
+{
+    if (!folder.empty()) {
+        if (!path.starts_with(folder) || path.size() <= folder.size() || path[folder.size()] != '/')
+            return std::nullopt;
+        path.remove_prefix(folder.size() + 1);
+    }
+    const std::string_view withoutSlash = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+    if (withoutSlash.empty() || withoutSlash.find('/') != std::string_view::npos) return std::nullopt;
+    return path;
+}
+
+} // namespace
+
+int findEntries(const CatalogOptions& options, const std::string& catalogFile)
+{
+    const catalog::HitFormat format = findFormat(options.format);
+    catalog::Catalog catalog(catalogFile, catalog::Catalog::Missing::Refuse);
+    catalog::FindQuery query = options.query;
+    if (!options.discSpec.empty()) query.disc = catalog.disc(options.discSpec).id;
+    platform::FdWriter out(STDOUT_FILENO);
+    out.write(catalog::hitListingStart(format));
+    bool found = false;
+    catalog::find(catalog, query, [&](const catalog::Hit& hit) {
+        out.write(catalog::hitLine(format, hit));
+        found = true;
+    });
+    out.flush();
+    return found ? 0 : 1;
+}
+
+int listDiscs(const CatalogOptions& options, const std::string& catalogFile)
+{
+    const catalog::HitFormat format = findFormat(options.format);
+    catalog::Catalog catalog(catalogFile, catalog::Catalog::Missing::Refuse);
+    platform::FdWriter out(STDOUT_FILENO);
+    if (format == catalog::HitFormat::Csv)
+        out.write("disc,label,name,note,serial,size,free,files,folders,source,added,exact\n");
+    for (const catalog::DiscRecord& disc : catalog.discs())
+        out.write(discLine(format, disc));
+    out.flush();
+    return 0;
+}
+
+int showFolder(const CatalogOptions& options, const std::string& catalogFile)
+{
+    catalog::Catalog catalog(catalogFile, catalog::Catalog::Missing::Refuse);
+    const catalog::DiscRecord disc = catalog.disc(options.operands.front());
+    std::string folder = options.operands.size() > 1 ? options.operands[1] : std::string();
+    while (folder.ends_with('/'))
+        folder.pop_back();
+    platform::FdWriter out(STDOUT_FILENO);
+    bool any = false;
+    catalog::listEntries(catalog, {disc}, [&](const catalog::Hit& hit) {
+        const auto name = nameBelow(hit.path, folder);
+        if (!name) return;
+        any = true;
+        const bool isFolder = hit.kind == catalog::HitKind::Folder || hit.path.ends_with('/');
+        if (isFolder)
+            out.write(std::string(*name) + (name->ends_with('/') ? "" : "/") + '\n');
+        else
+            out.write(std::string(*name) + '\t' + catalog::sizeField(hit) + '\n');
+    });
+    out.flush();
+    if (!any && !folder.empty()) {
+        printMessage("no folder '" + folder + "' with entries on disc " + std::to_string(disc.id));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace tarvelo::cli
