@@ -37,11 +37,15 @@ int run(const std::vector<std::string>& args)
         return 0;
     }
     installInterruptHandlers();
+    int status = 0;
     try {
-        return runCatalogCommand(options, localeDecimalSeparator());
+        status = runCatalogCommand(options, localeDecimalSeparator());
     } catch (const UsageProblem& problem) {
         return usageError(problem.what());
     }
+    // Stopped by a signal: the command has cleaned up and said so; end as the signal would.
+    endIfInterrupted();
+    return status;
 }
 
 } // namespace
