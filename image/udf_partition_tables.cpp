@@ -4,6 +4,7 @@
 #include "image/udf_file_source.h"
 
 #include <algorithm>
+#include <cstring>
 
 
 namespace tarvelo::image::udf {
@@ -31,16 +32,16 @@ std::optional<std::vector<std::uint32_t>> vatAt(const platform::ByteSource& disc
 // An image of a disc that was not filled ends in blank blocks after its last track.
 std::uint64_t lastRecordedBlock(const platform::ByteSource& disc, std::uint32_t blockSize)
 {
-    constexpr std::uint64_t kScanSize = std::uint64_t{1} << 20;
-    std::uint64_t end = disc.size() / blockSize * blockSize;
+    constexpr std::uint64_t kScanBlocks = 512;
+    const std::vector<std::uint8_t> blank(blockSize, 0);
     std::vector<std::uint8_t> chunk;
-    while (end > 0) {
-        const std::uint64_t start = end - std::min(end, kScanSize);
-        chunk.resize(static_cast<std::size_t>(end - start));
-        disc.readAt(start, chunk);
-        const auto written = std::find_if(chunk.rbegin(), chunk.rend(), [](auto b) { return b != 0; });
-        if (written != chunk.rend())
-            return (start + static_cast<std::uint64_t>(chunk.rend() - written) - 1) / blockSize;
+    for (std::uint64_t end = disc.size() / blockSize; end > 0;) {
+        const std::uint64_t start = end - std::min(end, kScanBlocks);
+        chunk.resize(static_cast<std::size_t>((end - start) * blockSize));
+        disc.readAt(start * blockSize, chunk);
+        for (std::uint64_t block = end; block-- > start;)
+            if (std::memcmp(chunk.data() + (block - start) * blockSize, blank.data(), blockSize) != 0)
+                return block;
         end = start;
     }
     return 0;

@@ -56,7 +56,7 @@ TEST(UdfReport, FormattedImagesOfEveryRevisionAndMedia)
         for (const char* media : {"hd", "cdrw", "dvdrw", "dvdr", "cdr", "bdr"}) {
             const std::string name = std::string(revision) + "-" + media;
             const fs::path image = dir.path() / (name + ".img");
-            const std::string make = "truncate -s 40M " + test::quoted(image) +
+            const std::string make = "truncate -s 8M " + test::quoted(image) +
                                      " && mkudffs --media-type=" + std::string(media) + " --udfrev=" + revision +
                                      " --label='Disc " + name + "' " + test::quoted(image) +
                                      " >/dev/null 2>&1 && echo made";
