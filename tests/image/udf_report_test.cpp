@@ -1,12 +1,17 @@
 #include "platform/host_volume_opener.h"
 #include "tests/image/image_report.h"
+#include "tests/image/udf_image_builder.h"
 #include "tests/image/udf_tools.h"
 #include "tests/image/volume_listing.h"
 #include "tests/image/xorriso_image.h"
+#include "tests/support/corpus.h"
 #include "tests/support/temp_dir.h"
 
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <set>
+#include <sstream>
 
 namespace tarvelo::image {
 namespace {
@@ -73,6 +78,85 @@ TEST(UdfReport, FormattedImagesOfEveryRevisionAndMedia)
         }
     }
     EXPECT_GE(made, 20);
+}
+
+test::UdfImageBuilder builderOf(const fs::path& folder)
+{
+    test::UdfImageBuilder tree;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = fs::relative(entry.path(), folder).string();
+        if (entry.is_directory()) {
+            tree.folder(path);
+            continue;
+        }
+        const auto bytes = test::readBytes(entry.path());
+        tree.file(path, {bytes.begin(), bytes.end()});
+    }
+    return tree;
+}
+
+// "path size" of every file, as 7-Zip lists the image.
+std::set<std::string> sevenZipFiles(const fs::path& image)
+{
+    std::set<std::string> files;
+    std::istringstream lines(test::commandOutput("7zz l -tudf -slt " + test::quoted(image)));
+    std::string path;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("Path = ")) path = line.substr(7);
+        if (line.starts_with("Size = ") && line.size() > 7) files.insert(path + " " + line.substr(7));
+    }
+    files.erase(image.string() + " " + std::to_string(fs::file_size(image)));
+    return files;
+}
+
+std::set<std::string> filesOf(const platform::Volume& volume, const std::string& folder,
+                              std::set<std::string> files = {})
+{
+    for (const auto& entry : volume.listFolder(folder)) {
+        const std::string path = volume.childPath(folder, entry.name);
+        if (entry.kind == platform::EntryKind::Folder)
+            files = filesOf(volume, path, std::move(files));
+        else
+            files.insert(path.substr(volume.rootPath().size()) + " " + std::to_string(entry.size));
+    }
+    return files;
+}
+
+// The images of our own writer, of every partition kind: the report is the tree's, the
+// label and serial udfinfo's, the files those 7-Zip lists (udfinfo and 7-Zip check the
+// writer, so the in-memory tests built on it test the reader against real layouts).
+TEST(UdfReport, BuiltImagesReportAsTheTreeTheyWereMadeFrom)
+{
+    if (!test::commandAvailable("udfinfo") || !test::commandAvailable("7zz"))
+        GTEST_SKIP() << "udftools or 7zip is not installed";
+    const test::TempDir dir;
+    test::writeMixedTree(dir.path() / "tree");
+    const auto tree = test::reportOf(dir.path() / "tree", dir.path() / "tree.txt");
+    const auto builder = builderOf(dir.path() / "tree");
+    using test::UdfLayout;
+    const struct
+    {
+        const char* name;
+        test::UdfImageOptions options;
+        bool sevenZipReads; // 7-Zip has no virtual partitions
+    } rows[] = {
+        {"type 1", {UdfLayout::Physical, 0x0201, "Type 1", false, false, true, false}, true},
+        {"metadata", {UdfLayout::Metadata, 0x0250, "Metadata", true, true, false, true}, true},
+        {"virtual", {UdfLayout::Virtual, 0x0201, "Virtual", false, false, true, true}, false},
+    };
+    for (const auto& row : rows) {
+        const fs::path image = dir.path() / (std::string(row.name) + ".udf");
+        const auto bytes = builder.build(row.options);
+        std::ofstream(image, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        const auto disc = test::reportOf(image, dir.path() / "image.txt");
+        EXPECT_EQ(disc.outcome.kind, report::OutcomeKind::Done) << row.name;
+        EXPECT_EQ(disc.body, tree.body) << row.name;
+        expectFactsOfUdfinfo(image, row.name);
+        if (!row.sevenZipReads) continue;
+        const auto volume = platform::HostVolumeOpener().openVolume(image.string());
+        EXPECT_EQ(filesOf(*volume, volume->rootPath()), sevenZipFiles(image)) << row.name;
+    }
 }
 
 } // namespace
