@@ -54,12 +54,15 @@ SEEDS_fuzz_rar_reader := $(CORPUS)/rar
 ISO_SEEDS := build/iso-seeds
 SEEDS_fuzz_iso_reader := $(ISO_SEEDS)
 SEEDS_fuzz_report := $(ISO_SEEDS)
+UDF_SEEDS := build/udf-seeds
+SEEDS_fuzz_udf_reader := $(UDF_SEEDS)
 
 fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	    -DTARVELO_FUZZ=ON -DTARVELO_GUI=OFF -DTARVELO_TESTS=OFF -DTARVELO_WERROR=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/make_iso_seeds.sh $(ISO_SEEDS)
+	fuzz/make_udf_seeds.sh $(UDF_SEEDS) $(FUZZ_BUILD)/bin/udf_image_tool
 
 FUZZ_FLAGS := -timeout=10 -rss_limit_mb=2048
 run_fuzzer = mkdir -p $(FUZZ_WORK)/$(1) && \

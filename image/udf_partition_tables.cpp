@@ -29,14 +29,19 @@ std::optional<std::vector<std::uint32_t>> vatAt(const platform::ByteSource& disc
     }
 }
 
-// An image of a disc that was not filled ends in blank blocks after its last track.
+// An image of a disc that was not filled ends in blank blocks after its last track. They
+// are looked through this far at most, so a huge sparse image costs no more.
+constexpr std::uint64_t kMaxBlankScan = std::uint64_t{256} << 20;
+
 std::uint64_t lastRecordedBlock(const platform::ByteSource& disc, std::uint32_t blockSize)
 {
     constexpr std::uint64_t kScanBlocks = 512;
+    const std::uint64_t last = disc.size() / blockSize;
+    const std::uint64_t floor = last - std::min(last, kMaxBlankScan / blockSize);
     const std::vector<std::uint8_t> blank(blockSize, 0);
     std::vector<std::uint8_t> chunk;
-    for (std::uint64_t end = disc.size() / blockSize; end > 0;) {
-        const std::uint64_t start = end - std::min(end, kScanBlocks);
+    for (std::uint64_t end = last; end > floor;) {
+        const std::uint64_t start = end - std::min(end - floor, kScanBlocks);
         chunk.resize(static_cast<std::size_t>((end - start) * blockSize));
         disc.readAt(start * blockSize, chunk);
         for (std::uint64_t block = end; block-- > start;)
@@ -44,7 +49,7 @@ std::uint64_t lastRecordedBlock(const platform::ByteSource& disc, std::uint32_t 
                 return block;
         end = start;
     }
-    return 0;
+    return last == 0 ? 0 : last - 1;
 }
 
 void loadVirtualTable(const platform::ByteSource& disc, Partitions& partitions,

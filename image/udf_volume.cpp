@@ -49,7 +49,9 @@ UdfVolume::UdfVolume(std::shared_ptr<const platform::ByteSource> disc, const std
         throw Error(ErrorNumber::InvalidFileFormat,
                     "the UDF volume is damaged: its root folder is not a folder");
     readFacts(layout, fileSet, descriptor);
-    admitFolder(m_rootPath, rootEntry);
+    if (!admitFolder(m_rootPath, rootEntry))
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the UDF volume is damaged: its root folder's data overlaps itself");
 }
 
 UdfVolume::~UdfVolume() = default;

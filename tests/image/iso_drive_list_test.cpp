@@ -4,6 +4,7 @@
 #include "tests/support/corpus.h"
 #include "tests/support/fake_discs.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -88,6 +89,22 @@ TEST_F(IsoDriveList, LoopDevicesOverDiscImagesAreDrives)
     EXPECT_EQ(entries(test::FakeDiscProbe({})),
               (std::vector<std::string>{"/dev/sr0", "/dev/loop2  [HOLIDAY 2009]",
                                         "/dev/loop10  [HOLIDAY 2009]"}));
+}
+
+// A UDF disc (no ISO 9660 descriptor at all) counts as a disc too, in a drive or behind a
+// loop device, and shows the logical volume's label.
+TEST_F(IsoDriveList, UdfDiscsAreListedWithTheirLabel)
+{
+    if (std::system("command -v mkudffs >/dev/null 2>&1") != 0) GTEST_SKIP() << "no udftools";
+    const fs::path udf = m_dir.path() / "blu-ray.udf";
+    fs::resize_file(m_dir.write("blu-ray.udf", ""), 1 << 20);
+    const std::string make = "mkudffs --media-type=bdr --udfrev=2.50 --label='Summer 2009' '" +
+                             udf.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    copyFile(udf, m_tree.root() / "dev/sr0");
+    addLoopDevice("loop3", true, udf);
+    EXPECT_EQ(entries(test::FakeDiscProbe({"sr0"})),
+              (std::vector<std::string>{"/dev/sr0  [Summer 2009]", "/dev/loop3  [Summer 2009]"}));
 }
 
 } // namespace

@@ -2,9 +2,26 @@
 
 #include "tests/image/udf_image_writer.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace tarvelo::test {
+
+UdfImageBuilder UdfImageBuilder::fromFolder(const std::filesystem::path& folder)
+{
+    UdfImageBuilder tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string path = std::filesystem::relative(entry.path(), folder).string();
+        if (entry.is_directory()) {
+            tree.folder(path);
+            continue;
+        }
+        std::ifstream in(entry.path(), std::ios::binary);
+        tree.file(path, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    }
+    return tree;
+}
 
 std::size_t UdfImageBuilder::nodeAt(const std::string& path, bool isFolder)
 {

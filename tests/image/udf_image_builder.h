@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ struct UdfImageOptions
 class UdfImageBuilder
 {
   public:
+    // Every folder and file below the folder, with its bytes.
+    static UdfImageBuilder fromFolder(const std::filesystem::path& folder);
+
     // Paths are relative, separated by '/'; parents are made as needed.
     UdfImageBuilder& folder(const std::string& path);
     UdfImageBuilder& file(const std::string& path, const std::string& contents);

@@ -1,192 +1,11 @@
 #include "tests/image/udf_image_writer.h"
 
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
-#include <string_view>
 
 namespace tarvelo::test {
 
-namespace {
-
-using Block = std::vector<std::uint8_t>;
-
-constexpr std::uint32_t kBlock = 2048;
-constexpr std::uint32_t kPartitionStart = 272; // sector of partition block 0
-constexpr std::uint32_t kMainSequence = 32;
-constexpr std::uint32_t kReserveSequence = 48;
-constexpr std::uint32_t kIntegrity = 64;
-constexpr std::uint64_t kLargestExtent = (std::uint64_t{1} << 30) - kBlock;
-
-void put16(Block& b, std::size_t at, std::uint64_t v)
-{
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(Block& b, std::size_t at, std::uint64_t v)
-{
-    put16(b, at, v & 0xFFFF);
-    put16(b, at + 2, v >> 16);
-}
-void put64(Block& b, std::size_t at, std::uint64_t v)
-{
-    put32(b, at, v & 0xFFFFFFFF);
-    put32(b, at + 4, v >> 32);
-}
-void putText(Block& b, std::size_t at, std::string_view text)
-{
-    std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
-std::uint16_t crc(const Block& b, std::size_t from, std::size_t length)
-{
-    unsigned value = 0;
-    for (std::size_t i = from; i < from + length; ++i) {
-        value ^= unsigned{b[i]} << 8;
-        for (int bit = 0; bit < 8; ++bit) value = (value & 0x8000) ? (value << 1) ^ 0x1021 : value << 1;
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
-// The tag of the descriptor of length bytes at the block's start, written last.
-void putTag(Block& b, std::uint16_t identifier, std::uint32_t location, std::size_t length)
-{
-    put16(b, 0, identifier);
-    put16(b, 2, 2);
-    put16(b, 6, 1);
-    put16(b, 8, crc(b, 16, length - 16));
-    put16(b, 10, length - 16);
-    put32(b, 12, location);
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < 16; ++i) sum += i == 4 ? 0 : b[i];
-    b[4] = static_cast<std::uint8_t>(sum);
-}
-
-std::vector<char32_t> codePoints(std::string_view utf8)
-{
-    std::vector<char32_t> points;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t point = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) point = point << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        points.push_back(point);
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return points;
-}
-
-// OSTA compressed Unicode: 8 bits a character when every one fits, else UTF-16 big-endian.
-Block dchars(std::string_view utf8)
-{
-    const auto points = codePoints(utf8);
-    const bool narrow = std::all_of(points.begin(), points.end(), [](char32_t c) { return c < 256; });
-    Block out{static_cast<std::uint8_t>(narrow ? 8 : 16)};
-    for (char32_t c : points) {
-        if (narrow) {
-            out.push_back(static_cast<std::uint8_t>(c));
-            continue;
-        }
-        std::vector<char32_t> units{c};
-        if (c >= 0x10000) units = {0xD800 + ((c - 0x10000) >> 10), 0xDC00 + ((c - 0x10000) & 0x3FF)};
-        for (char32_t u : units) {
-            out.push_back(static_cast<std::uint8_t>(u >> 8));
-            out.push_back(static_cast<std::uint8_t>(u));
-        }
-    }
-    return out;
-}
-
-void putDstring(Block& b, std::size_t at, std::size_t size, std::string_view text)
-{
-    const Block chars = dchars(text);
-    std::copy(chars.begin(), chars.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
-    b[at + size - 1] = static_cast<std::uint8_t>(chars.size());
-}
-
-void putRegid(Block& b, std::size_t at, std::string_view identifier, std::uint16_t revision = 0)
-{
-    putText(b, at + 1, identifier);
-    put16(b, at + 24, revision);
-}
-
-void putCharspec(Block& b, std::size_t at)
-{
-    putText(b, at + 1, "OSTA Compressed Unicode");
-}
-
-void putTime(Block& b, std::size_t at)
-{
-    put16(b, at, 0x1000);
-    put16(b, at + 2, 2020);
-    b[at + 4] = 1;
-    b[at + 5] = 2;
-}
-
-struct Ad
-{
-    std::uint8_t kind = 0; // 0 recorded, 2 sparse, 3 continuation
-    std::uint64_t length = 0;
-    std::uint32_t block = 0; // in the partition of ref
-    std::uint16_t ref = 0;
-};
-
-} // namespace
-
-// Lays the tree out (entries and folders in the metadata space, file data in the
-// physical partition) and writes every descriptor.
-class UdfImageWriter
-{
-  public:
-    UdfImageWriter(const UdfImageBuilder& tree, const UdfImageOptions& options);
-    std::vector<std::uint8_t> write();
-
-  private:
-    struct Placed
-    {
-        std::uint32_t entry = 0;
-        std::size_t parent = 0;
-        Block folderData;
-        bool embedded = false;
-        std::vector<std::uint32_t> blocks; // metadata blocks of a folder, partition blocks of a file
-        std::vector<std::uint32_t> continuations; // allocation extents, in order
-    };
-
-    std::uint32_t vatBlocks() const { return (152 + 4 * m_metaCount + kBlock - 1) / kBlock; }
-    bool isAlias(std::size_t node) const
-    {
-        return m_tree.m_nodes[node].aliasOf != UdfImageBuilder::kNoAlias;
-    }
-    bool isMetaFile() const { return m_options.layout != UdfLayout::Physical; }
-    std::uint16_t metaRef() const { return isMetaFile() ? 1 : 0; }
-    std::uint32_t fixedSize() const { return m_options.extendedEntries ? 216 : 176; }
-    std::uint32_t metaToPartition(std::uint32_t m) const;
-    std::uint64_t sectorOf(std::uint32_t partitionBlock) const { return kPartitionStart + partitionBlock; }
-    std::uint32_t allocate(std::uint32_t& next, std::uint64_t bytes, std::vector<std::uint32_t>& into) const;
-    Block folderIdentifiers(std::size_t folder) const;
-    std::vector<Ad> adsOf(std::size_t node) const;
-    bool longAds(std::size_t node) const;
-    void layOut();
-    Block& sector(std::uint64_t s);
-    void writeVolumeDescriptors();
-    void writeSequence(std::uint32_t start);
-    void writeIntegrity();
-    void writeFileSet();
-    void writeEntry(std::size_t node);
-    void writeEntryBlock(Block& b, std::uint32_t location, std::uint8_t type, std::uint64_t size,
-                         const std::vector<Ad>& ads, bool useLong, const Block* embedded);
-    void writeContinuations(const std::vector<std::uint32_t>& blocks, const std::vector<Ad>& ads,
-                            bool useLong);
-    void writeTables();
-
-    const UdfImageBuilder& m_tree;
-    const UdfImageOptions& m_options;
-    std::vector<Placed> m_placed;
-    std::uint32_t m_metaCount = 0;
-    std::uint32_t m_dataEnd = 0;
-    std::uint32_t m_partitionLength = 0;
-    std::vector<Block> m_sectors;
-};
+using namespace udf_fields;
 
 UdfImageWriter::UdfImageWriter(const UdfImageBuilder& tree, const UdfImageOptions& options)
     : m_tree(tree), m_options(options), m_placed(tree.m_nodes.size())
@@ -310,150 +129,14 @@ void UdfImageWriter::layOut()
     if (m_options.layout == UdfLayout::Virtual) m_partitionLength += vatBlocks() + 1;
 }
 
-Block& UdfImageWriter::sector(std::uint64_t s)
+Span UdfImageWriter::sector(std::uint64_t s)
 {
-    if (s >= m_sectors.size()) throw std::logic_error("UDF test image: sector past the end");
-    return m_sectors[s];
+    if (s >= m_sectors) throw std::logic_error("UDF test image: sector past the end");
+    return Span(m_image).subspan(static_cast<std::size_t>(s * kBlock), kBlock);
 }
 
-void UdfImageWriter::writeSequence(std::uint32_t start)
-{
-    const std::string_view nsr = m_options.revision < 0x200 ? "+NSR02" : "+NSR03";
-    Block& pvd = sector(start);
-    put32(pvd, 16, 1);
-    putDstring(pvd, 24, 32, m_options.label);
-    put16(pvd, 56, 1);
-    put16(pvd, 58, 1);
-    put16(pvd, 60, 2);
-    put16(pvd, 62, 3);
-    put32(pvd, 64, 1);
-    put32(pvd, 68, 1);
-    putDstring(pvd, 72, 128, "0123456789ABCDEFTarvelo");
-    putCharspec(pvd, 200);
-    putCharspec(pvd, 264);
-    putRegid(pvd, 388, "*Tarvelo tests");
-    putTag(pvd, 1, start, 512);
 
-    Block& pd = sector(start + 1);
-    put32(pd, 16, 2);
-    put16(pd, 20, 1);
-    putRegid(pd, 24, nsr);
-    put32(pd, 184, m_options.layout == UdfLayout::Virtual ? 2 : 1);
-    put32(pd, 188, kPartitionStart);
-    put32(pd, 192, m_partitionLength);
-    putRegid(pd, 196, "*Tarvelo tests");
-    putTag(pd, 5, start + 1, 512);
-
-    Block& lvd = sector(start + 2);
-    put32(lvd, 16, 3);
-    putCharspec(lvd, 20);
-    putDstring(lvd, 84, 128, m_options.label);
-    put32(lvd, 212, kBlock);
-    putRegid(lvd, 216, "*OSTA UDF Compliant", m_options.revision);
-    put32(lvd, 248, kBlock);
-    put32(lvd, 252, 0);
-    put16(lvd, 256, metaRef());
-    putRegid(lvd, 272, "*Tarvelo tests");
-    put32(lvd, 432, 2 * kBlock);
-    put32(lvd, 436, kIntegrity);
-    lvd[440] = 1;
-    lvd[441] = 6;
-    put16(lvd, 442, 1);
-    std::uint32_t tableLength = 6;
-    if (isMetaFile()) {
-        const std::size_t map = 446;
-        lvd[map] = 2;
-        lvd[map + 1] = 64;
-        const bool metadata = m_options.layout == UdfLayout::Metadata;
-        putRegid(lvd, map + 4, metadata ? "*UDF Metadata Partition" : "*UDF Virtual Partition",
-                 m_options.revision);
-        put16(lvd, map + 36, 1);
-        if (metadata) {
-            put32(lvd, map + 40, 0);
-            put32(lvd, map + 44, 1);
-            put32(lvd, map + 48, 0xFFFFFFFF);
-            put32(lvd, map + 52, 32);
-            put16(lvd, map + 56, 1);
-        }
-        tableLength += 64;
-    }
-    put32(lvd, 264, tableLength);
-    put32(lvd, 268, isMetaFile() ? 2 : 1);
-    putTag(lvd, 6, start + 2, 440 + tableLength);
-
-    Block& usd = sector(start + 3);
-    put32(usd, 16, 4);
-    putTag(usd, 7, start + 3, 24);
-    putTag(sector(start + 4), 8, start + 4, 512);
-}
-
-void UdfImageWriter::writeVolumeDescriptors()
-{
-    const std::string_view nsr = m_options.revision < 0x200 ? "NSR02" : "NSR03";
-    for (const auto& [at, identifier] : {std::pair<std::uint32_t, std::string_view>{16, "BEA01"},
-                                         {17, nsr}, {18, "TEA01"}}) {
-        putText(sector(at), 1, identifier);
-        sector(at)[6] = 1;
-    }
-    writeSequence(kMainSequence);
-    writeSequence(kReserveSequence);
-    writeIntegrity();
-    const auto anchor = [this](std::uint64_t at) {
-        Block& b = sector(at);
-        put32(b, 16, 16 * kBlock);
-        put32(b, 20, kMainSequence);
-        put32(b, 24, 16 * kBlock);
-        put32(b, 28, kReserveSequence);
-        putTag(b, 2, static_cast<std::uint32_t>(at), 512);
-    };
-    anchor(256);
-    if (m_options.layout != UdfLayout::Virtual) anchor(m_sectors.size() - 1);
-}
-
-void UdfImageWriter::writeIntegrity()
-{
-    Block& b = sector(kIntegrity);
-    putTime(b, 16);
-    put32(b, 28, 1); // closed
-    put64(b, 40, 16 + m_tree.m_nodes.size());
-    const std::uint32_t maps = isMetaFile() ? 2 : 1;
-    put32(b, 72, maps);
-    put32(b, 76, 46);
-    put32(b, 80, 10); // free blocks of the physical partition
-    if (isMetaFile()) put32(b, 84, 0xFFFFFFFF);
-    put32(b, 80 + 4 * maps, m_partitionLength);
-    if (isMetaFile()) put32(b, 84 + 4 * maps, m_metaCount);
-    const std::size_t use = 80 + 8 * maps;
-    putRegid(b, use, "*Tarvelo tests");
-    put32(b, use + 32, 1);
-    put32(b, use + 36, 1);
-    put16(b, use + 40, m_options.revision);
-    put16(b, use + 42, m_options.revision);
-    put16(b, use + 44, m_options.revision);
-    putTag(b, 9, kIntegrity, use + 46);
-    putTag(sector(kIntegrity + 1), 8, kIntegrity + 1, 512);
-}
-
-void UdfImageWriter::writeFileSet()
-{
-    Block& b = sector(sectorOf(metaToPartition(0)));
-    putTime(b, 16);
-    put16(b, 28, 3);
-    put16(b, 30, 3);
-    put32(b, 32, 1);
-    put32(b, 36, 1);
-    putCharspec(b, 48);
-    putDstring(b, 112, 128, m_options.label);
-    putCharspec(b, 240);
-    putDstring(b, 304, 32, m_options.label);
-    put32(b, 400, kBlock);
-    put32(b, 404, m_placed[0].entry);
-    put16(b, 408, metaRef());
-    putRegid(b, 416, "*OSTA UDF Compliant", m_options.revision);
-    putTag(b, 256, 0, 512);
-}
-
-void UdfImageWriter::writeEntryBlock(Block& b, std::uint32_t location, std::uint8_t type,
+void UdfImageWriter::writeEntryBlock(Span b, std::uint32_t location, std::uint8_t type,
                                      std::uint64_t size, const std::vector<Ad>& ads, bool useLong,
                                      const Block* embedded)
 {
@@ -498,7 +181,7 @@ void UdfImageWriter::writeEntry(std::size_t node)
     const auto& placed = m_placed[node];
     const std::uint8_t type = tree.isFolder ? 4 : 5;
     const std::uint64_t size = tree.isFolder ? placed.folderData.size() : tree.size;
-    Block& entry = sector(sectorOf(metaToPartition(placed.entry)));
+    auto entry = sector(sectorOf(metaToPartition(placed.entry)));
     const Block& data =
         tree.isFolder ? placed.folderData : Block(tree.contents.begin(), tree.contents.end());
     if (placed.embedded) {
@@ -529,7 +212,7 @@ void UdfImageWriter::writeContinuations(const std::vector<std::uint32_t>& blocks
 {
     const std::size_t capacity = (kBlock - 24) / (useLong ? 16 : 8) - 1;
     for (std::size_t k = 0; k < blocks.size(); ++k) {
-        Block& b = sector(sectorOf(metaToPartition(blocks[k])));
+        auto b = sector(sectorOf(metaToPartition(blocks[k])));
         std::size_t at = 24;
         const auto put = [&](const Ad& ad) {
             put32(b, at, ad.length | std::uint64_t{ad.kind} << 30);
@@ -587,7 +270,8 @@ std::vector<std::uint8_t> UdfImageWriter::write()
     layOut();
     const std::uint64_t sectors =
         kPartitionStart + m_partitionLength + (m_options.layout == UdfLayout::Virtual ? 0 : 1);
-    m_sectors.assign(static_cast<std::size_t>(sectors), Block(kBlock, 0));
+    m_sectors = sectors;
+    m_image.assign(static_cast<std::size_t>(sectors * kBlock), 0);
     writeVolumeDescriptors();
     writeFileSet();
     for (std::size_t node = 0; node < m_placed.size(); ++node)
@@ -602,10 +286,7 @@ std::vector<std::uint8_t> UdfImageWriter::write()
     landmarks["root folder data"] =
         m_placed[0].embedded ? landmarks["root entry"] + fixedSize()
                              : sectorOf(metaToPartition(m_placed[0].blocks.front())) * kBlock;
-    std::vector<std::uint8_t> image;
-    image.reserve(static_cast<std::size_t>(sectors * kBlock));
-    for (const Block& block : m_sectors) image.insert(image.end(), block.begin(), block.end());
-    return image;
+    return std::move(m_image);
 }
 
 std::vector<std::uint8_t> writeUdfImage(const UdfImageBuilder& tree, const UdfImageOptions& options)

@@ -4,7 +4,6 @@
 #include "tests/image/udf_tools.h"
 #include "tests/image/volume_listing.h"
 #include "tests/image/xorriso_image.h"
-#include "tests/support/corpus.h"
 #include "tests/support/temp_dir.h"
 
 #include <fstream>
@@ -80,21 +79,6 @@ TEST(UdfReport, FormattedImagesOfEveryRevisionAndMedia)
     EXPECT_GE(made, 20);
 }
 
-test::UdfImageBuilder builderOf(const fs::path& folder)
-{
-    test::UdfImageBuilder tree;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string path = fs::relative(entry.path(), folder).string();
-        if (entry.is_directory()) {
-            tree.folder(path);
-            continue;
-        }
-        const auto bytes = test::readBytes(entry.path());
-        tree.file(path, {bytes.begin(), bytes.end()});
-    }
-    return tree;
-}
-
 // "path size" of every file, as 7-Zip lists the image.
 std::set<std::string> sevenZipFiles(const fs::path& image)
 {
@@ -132,7 +116,7 @@ TEST(UdfReport, BuiltImagesReportAsTheTreeTheyWereMadeFrom)
     const test::TempDir dir;
     test::writeMixedTree(dir.path() / "tree");
     const auto tree = test::reportOf(dir.path() / "tree", dir.path() / "tree.txt");
-    const auto builder = builderOf(dir.path() / "tree");
+    const auto builder = test::UdfImageBuilder::fromFolder(dir.path() / "tree");
     using test::UdfLayout;
     const struct
     {

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Times tarvelo-report reading a UDF image of 220,000 entries (2,000 folders, 218,000
+# small files; UDF 2.50 with a metadata partition, as Blu-ray discs are) against
+# `7zz l -tudf` listing the same image. The image is written once by the tests' image
+# writer (build/bin/udf_image_tool) and kept under the build folder. The two take turns,
+# after one warm-up each (warm cache); the median of the per-round ratios is printed
+# with the CPU-time ratio and the peak memory of each.
+#
+# Usage: bench/udf_bench.sh BUILD_DIR [ROUNDS]
+set -euo pipefail
+
+build=$(cd "${1:?usage: $0 BUILD_DIR [ROUNDS]}" && pwd)
+rounds=${2:-7}
+program=$build/bin/tarvelo-report
+writer=$build/bin/udf_image_tool
+work=$build/bench/udf
+image=$work/udf-bench.udf
+report=$work/udf-report.txt
+for tool in "$program" "$writer" 7zz python3 /usr/bin/time; do
+    command -v "$tool" > /dev/null || { echo "udf benchmark: $tool not found" >&2; exit 1; }
+done
+
+make_image() {
+    local tree=$work/tree
+    rm -rf "$tree"
+    mkdir -p "$tree"
+    python3 - "$tree" <<'PY'
+import os, random, sys
+
+root = sys.argv[1]
+rng = random.Random(2026)
+folders = [root]
+while len(folders) < 2001:
+    path = os.path.join(rng.choice(folders), "Folder %04d" % len(folders))
+    os.mkdir(path)
+    folders.append(path)
+extensions = [".txt", ".dat", ".jpg", ".doc", ".html", ".mp3"]
+for number in range(218000):
+    name = "File number %06d%s" % (number, rng.choice(extensions))
+    with open(os.path.join(rng.choice(folders[1:]), name), "wb") as f:
+        f.write(b"x" * rng.randrange(0, 3000))
+PY
+    "$writer" "$tree" "$image.part" metadata
+    mv "$image.part" "$image"
+    rm -rf "$tree"
+}
+
+mkdir -p "$work"
+[[ -s $image ]] || { echo "Making the image $image (once)..."; make_image; }
+
+# Prints "elapsed cpu peak-KiB" of one run.
+run_tool() {
+    local out=$work/time.txt
+    case $1 in
+        tarvelo) /usr/bin/time -o "$out" -f '%e %U %S %M' "$program" --force --quiet "$image" -o "$report" > /dev/null 2>&1 ;;
+        7zz) /usr/bin/time -o "$out" -f '%e %U %S %M' 7zz l -tudf "$image" > "$work/7zz.txt" 2>&1 ;;
+    esac
+    awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$out"
+}
+
+run_tool tarvelo > /dev/null
+run_tool 7zz > /dev/null
+results=$work/rounds.txt
+: > "$results"
+for (( round = 1; round <= rounds; round++ )); do
+    if (( round % 2 )); then ours=$(run_tool tarvelo); theirs=$(run_tool 7zz)
+    else theirs=$(run_tool 7zz); ours=$(run_tool tarvelo); fi
+    echo "$ours $theirs" >> "$results"
+    echo "round $round: tarvelo-report ${ours%% *}s, 7zz l -tudf ${theirs%% *}s"
+done
+
+echo "image: $(du -h "$image" | cut -f1), $(grep -c . "$report") report lines, 7zz: $(tail -1 "$work/7zz.txt")"
+python3 - "$results" <<'PY'
+import statistics, sys
+rows = [list(map(float, line.split())) for line in open(sys.argv[1])]
+wall = statistics.median(r[0] / r[3] for r in rows if r[3] > 0)
+cpu = statistics.median(r[1] / r[4] for r in rows if r[4] > 0)
+print(f"median seconds: tarvelo-report {statistics.median(r[0] for r in rows):.2f}, "
+      f"7zz l -tudf {statistics.median(r[3] for r in rows):.2f}")
+print(f"peak memory: tarvelo-report {max(r[2] for r in rows) / 1024:.0f} MiB, "
+      f"7zz l -tudf {max(r[5] for r in rows) / 1024:.0f} MiB")
+print(f"udf benchmark: tarvelo-report / 7zz l -tudf = {wall:.2f} (wall, median of rounds), "
+      f"{cpu:.2f} (CPU time)")
+PY
