@@ -73,6 +73,8 @@ void IdentifierParser::add(const FileIdentifier& identifier)
     if (identifier.entry.length == 0) return; // names no file
     std::string name = decodeDchars(identifier.name);
     if (name.empty()) return;
+    // A name is one path component: a "/" would make its path name another file.
+    std::replace(name.begin(), name.end(), '/', '_');
     m_items.push_back({std::move(name), identifier.entry.where});
 }
 

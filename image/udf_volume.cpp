@@ -16,6 +16,16 @@ namespace {
 
 constexpr std::uint32_t kNoFreeSpaceCount = 0xFFFFFFFF;
 
+std::uint64_t refOf(BlockAddress address)
+{
+    return std::uint64_t{address.partition} << 32 | address.block;
+}
+
+BlockAddress addressOf(std::uint64_t ref)
+{
+    return {static_cast<std::uint32_t>(ref), static_cast<std::uint16_t>(ref >> 32)};
+}
+
 platform::EntryKind kindOf(const udf::FileEntry& entry)
 {
     switch (entry.fileType) {
@@ -30,7 +40,7 @@ platform::EntryKind kindOf(const udf::FileEntry& entry)
 
 UdfVolume::UdfVolume(std::shared_ptr<const platform::ByteSource> disc, const std::string& sourcePath,
                      std::uint64_t sessionStartSector, std::optional<std::uint64_t> lastWrittenSector)
-    : m_disc(std::move(disc)), m_rootPath(sourcePath)
+    : m_disc(std::move(disc)), m_rootPath(sourcePath), m_sharedData(m_disc->size())
 {
     if (m_rootPath.empty() || m_rootPath.back() != '/') m_rootPath += '/';
     const auto layout = udf::readVolumeLayout(*m_disc, sessionStartSector);
@@ -75,16 +85,19 @@ void UdfVolume::readFacts(const udf::VolumeLayout& layout, BlockAddress fileSet,
 
 std::vector<platform::FolderEntry> UdfVolume::listFolder(const std::string& folderPath) const
 {
-    std::vector<platform::FolderEntry> entries;
-    for (const auto& item : readItems(folderPath)) {
-        if (item.entry.kind == platform::EntryKind::Folder) {
-            const std::string path = childPath(folderPath, item.entry.name);
-            if (!admitFolder(path, udf::readEntry(*m_partitions, item.address, "folder " + path)))
-                continue;
-        }
-        entries.push_back(item.entry);
-    }
+    auto entries = readEntries(folderPath);
+    std::erase_if(entries, [&](const platform::FolderEntry& entry) {
+        if (entry.kind != platform::EntryKind::Folder) return false;
+        const std::string path = childPath(folderPath, entry.name);
+        return !admitFolder(path, udf::readEntry(*m_partitions, addressOf(entry.ref), "folder " + path));
+    });
     return entries;
+}
+
+std::unique_ptr<platform::ByteSource> UdfVolume::openEntry(const std::string& path,
+                                                           std::uint64_t ref) const
+{
+    return openData(udf::readEntry(*m_partitions, addressOf(ref), "file " + path), path);
 }
 
 std::unique_ptr<platform::ByteSource> UdfVolume::openFile(const std::string& path) const
@@ -96,36 +109,44 @@ std::unique_ptr<platform::ByteSource> UdfVolume::openFile(const std::string& pat
     if (parent + '/' == m_rootPath) parent = m_rootPath;
     const std::string name = path.substr(slash + 1);
 
-    const auto& items = parent == m_lastFolder ? m_lastItems : readItems(parent);
-    const auto file = std::find_if(items.begin(), items.end(), [&name](const Item& item) {
-        return item.entry.kind != platform::EntryKind::Folder && item.entry.name == name;
+    const auto entries = readEntries(parent);
+    const auto file = std::find_if(entries.begin(), entries.end(), [&name](const auto& entry) {
+        return entry.kind != platform::EntryKind::Folder && entry.name == name;
     });
-    if (file == items.end())
+    if (file == entries.end())
         throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
-    return openData(udf::readEntry(*m_partitions, file->address, "file " + path), path);
+    return openEntry(path, file->ref);
 }
 
+// Files may share data (hard links do), but entries that point at the same bytes again
+// and again must not make one disc read as many.
 std::unique_ptr<platform::ByteSource> UdfVolume::openData(const EntryBlock& entry,
                                                           const std::string& path) const
 {
-    return std::make_unique<udf::FileSource>(m_disc, udf::readFileData(*m_partitions, entry, path));
+    auto data = udf::readFileData(*m_partitions, entry, path);
+    std::vector<iso9660::Extent> extents;
+    for (const auto& run : data.runs)
+        if (!run.sparse) extents.push_back({run.offset, run.length});
+    if (!m_sharedData.admit(extents))
+        throw Error(ErrorNumber::InvalidFileFormat,
+                    "the UDF volume is damaged: the data of " + path + " is shared too often");
+    return std::make_unique<udf::FileSource>(m_disc, std::move(data));
 }
 
-const std::vector<UdfVolume::Item>& UdfVolume::readItems(const std::string& folderPath) const
+std::vector<platform::FolderEntry> UdfVolume::readEntries(const std::string& folderPath) const
 {
     const auto folder = udf::readEntry(*m_partitions, folderAddress(folderPath), "folder " + folderPath);
-    const auto data = openData(folder, "folder " + folderPath);
-    m_lastFolder.clear(); // nothing is kept when the read fails
-    m_lastItems.clear();
+    const auto data = std::make_unique<udf::FileSource>(
+        m_disc, udf::readFileData(*m_partitions, folder, "folder " + folderPath));
+    std::vector<platform::FolderEntry> entries;
     for (auto& item : udf::readDirectory(*data, folderPath)) {
         const auto entry = udf::readEntry(*m_partitions, item.entry,
                                           "file " + childPath(folderPath, item.name));
         const auto kind = kindOf(entry.entry());
         const std::uint64_t size = kind == platform::EntryKind::Folder ? 0 : entry.entry().size;
-        m_lastItems.push_back({{std::move(item.name), kind, size}, entry.address()});
+        entries.push_back({std::move(item.name), kind, size, refOf(entry.address())});
     }
-    m_lastFolder = folderPath;
-    return m_lastItems;
+    return entries;
 }
 
 BlockAddress UdfVolume::folderAddress(const std::string& folderPath) const

@@ -34,24 +34,22 @@ class UdfVolume final : public platform::Volume
     platform::VolumeFacts facts() const override { return m_facts; }
     std::string rootPath() const override { return m_rootPath; }
     char separator() const override { return '/'; }
+    // A file's ref is where its entry lies.
     std::vector<platform::FolderEntry> listFolder(const std::string& folderPath) const override;
+    std::unique_ptr<platform::ByteSource> openEntry(const std::string& path,
+                                                    std::uint64_t ref) const override;
+    // Finds the file by its path, reading its folder anew: for callers without a listing.
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
 
   private:
-    struct Item
-    {
-        platform::FolderEntry entry;
-        udf::BlockAddress address;
-    };
-
     void readFacts(const udf::VolumeLayout& layout, udf::BlockAddress fileSet,
                    common::Bytes fileSetBlock);
     udf::BlockAddress folderAddress(const std::string& folderPath) const;
     bool admitFolder(const std::string& path, const udf::EntryBlock& entry) const;
     std::unique_ptr<platform::ByteSource> openData(const udf::EntryBlock& entry,
                                                    const std::string& path) const;
-    // The folder's items, read anew, and kept as the last folder read.
-    const std::vector<Item>& readItems(const std::string& folderPath) const;
+    // The folder's entries, each file's and folder's read for its kind and size.
+    std::vector<platform::FolderEntry> readEntries(const std::string& folderPath) const;
 
     std::shared_ptr<const platform::ByteSource> m_disc;
     std::string m_rootPath;
@@ -61,8 +59,7 @@ class UdfVolume final : public platform::Volume
     mutable std::unordered_map<std::string, udf::BlockAddress> m_folders;
     // The entries and data of the folders handed out: one that overlaps them is a loop.
     mutable iso9660::ExtentClaims m_claims;
-    mutable std::string m_lastFolder;
-    mutable std::vector<Item> m_lastItems;
+    mutable iso9660::SharedDataBudget m_sharedData;
 };
 
 } // namespace tarvelo::image
