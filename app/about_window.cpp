@@ -1,6 +1,9 @@
 #include "app/about_window.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+
+#include "app/window_placement.h"
 
 #include "ui_about_window.h"
 
@@ -12,6 +15,7 @@ AboutWindow::AboutWindow(QWidget& owner)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    centreByFrame(*this, owner.frameGeometry().center());
 }
 
 AboutWindow::~AboutWindow() = default;
@@ -21,6 +25,11 @@ void AboutWindow::paintEvent(QPaintEvent*)
     // The picture at its own size from the top-left corner; it is a row higher than the
     // window, so its last row stays out of sight.
     QPainter(this).drawPixmap(0, 0, m_picture);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event)
+{
+    event->accept(); // not passed on: a dialog would close on Esc
 }
 
 void AboutWindow::on_Image1_clicked()

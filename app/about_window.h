@@ -12,7 +12,7 @@ class frmAbout;
 namespace tarvelo::app {
 
 // frmAbout: the logo picture alone, without a frame or a task-bar button, modal over
-// its owner; a click anywhere closes it.
+// its owner (by the owner's whole frame); a click anywhere closes it.
 class AboutWindow final : public QDialog
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The window answers no key; only a click closes it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void on_Image1_clicked();

@@ -30,8 +30,9 @@ report::RunOutcome runGuarded(const report::RunRequest& request,
 } // namespace
 
 BackgroundRun::BackgroundRun(QWidget& window, ReportSaveDialog& saveDialog,
-                             const report::RunRequest& request, const report::RunServices& services)
-    : m_window(window), m_blocker(window), m_ui(window, saveDialog)
+                             const report::RunRequest& request, const report::RunServices& services,
+                             std::function<void(InputBlocker::StopWish)> wishStop)
+    : m_window(window), m_blocker(window, std::move(wishStop)), m_ui(window, saveDialog)
 {
     m_thread.reset(QThread::create(
         [this, request, services] { m_outcome = runGuarded(request, services, m_ui); }));

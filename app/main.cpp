@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/startup.h"
+#include "app/translations.h"
 #include "app/window_fonts.h"
 #include "common/code_page.h"
 #include "platform/host_volume_opener.h"
@@ -27,15 +28,20 @@ int main(int argc, char* argv[])
 {
     using namespace tarvelo;
     const QApplication application(argc, argv);
+    // The system's reasons (strerror) in the user's language, where the system has it.
+    std::setlocale(LC_MESSAGES, "");
+    app::installTranslations(app::languageFromEnvironment());
     QApplication::setWindowIcon(app::programIcon());
     app::installFontFallbacks();
 
     const platform::HostVolumeOpener volumes;
     platform::PosixOutputService outputs;
     report::ReaderSet readers(common::CodePage::defaultOem());
-    const auto drives = platform::findOpticalDrives("/", platform::CdromDiscProbe(), volumes);
+    const platform::CdromDiscProbe probe;
+    const platform::HostDriveFinder drives("/", probe, volumes);
 
     const auto window = app::loadMainWindow({volumes, outputs, readers.readers()}, drives,
+                                            QApplication::arguments().mid(1),
                                             localeDecimalSeparator());
     return window ? QApplication::exec() : 0;
 }

@@ -1,11 +1,17 @@
 #include "app/main_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QShortcut>
 
 #include "app/about_window.h"
 #include "app/background_run.h"
 #include "app/messages.h"
 #include "app/window_fonts.h"
+#include "common/error.h"
 #include "ui_main_window.h"
 
 namespace tarvelo::app {
@@ -16,34 +22,71 @@ constexpr Qt::WindowFlags kFixedWindow = Qt::Window | Qt::CustomizeWindowHint |
                                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
+std::unique_ptr<Ui::frmMain> setUpControls(QWidget& window)
+{
+    auto ui = std::make_unique<Ui::frmMain>();
+    ui->setupUi(&window);
+    return ui;
+}
+
+// The local files a drag carries; nothing when anything else comes with them.
+QStringList localFiles(const QMimeData& data)
+{
+    QStringList paths;
+    for (const QUrl& url : data.urls()) {
+        if (!url.isLocalFile()) return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// Qt's own dialog, as for saving, so that it speaks the window's language everywhere.
+QStringList chooseImages(QWidget& owner)
+{
+    QFileDialog dialog(&owner, text("Otvori sliku diska"));
+    dialog.setObjectName(QStringLiteral("openDialog"));
+    dialog.setNameFilters({text("Slike diska (*.iso)"), text("Svi fajlovi (*)")});
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
 } // namespace
 
-MainWindow::MainWindow(const report::RunServices& services,
-                       const std::vector<platform::OpticalDrive>& drives, char decimalSeparator)
-    : QWidget(nullptr, kFixedWindow), m_ui(std::make_unique<Ui::frmMain>()), m_services(services),
-      m_decimalSeparator(decimalSeparator), m_saveDialog(*this)
+MainWindow::MainWindow(const report::RunServices& services, const platform::DriveFinder& drives,
+                       char decimalSeparator)
+    : QWidget(nullptr, kFixedWindow), m_ui(setUpControls(*this)), m_services(services),
+      m_drives(drives), m_decimalSeparator(decimalSeparator), m_saveDialog(*this),
+      m_driveList(*m_ui->cmbCD, drives, services.volumes)
 {
-    m_ui->setupUi(this);
     applyWindowFonts(*this, *m_ui->Frame1);
     setFixedSize(size());
-    fillDriveList(drives);
+    setAcceptDrops(true);
+    m_driveList.refresh();
+    connect(m_ui->cmbCD, &DriveComboBox::aboutToShowPopup, this, [this] { m_driveList.refresh(); });
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &MainWindow::openImage);
     m_ui->cmbCD->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::fillDriveList(const std::vector<platform::OpticalDrive>& drives)
+void MainWindow::addSources(const QStringList& paths)
 {
-    for (const auto& drive : drives)
-        m_ui->cmbCD->addItem(QString::fromStdString(drive.entryText()),
-                             QString::fromStdString(drive.devicePath));
-    m_ui->cmbCD->setCurrentIndex(m_ui->cmbCD->count() - 1);
+    for (const QString& path : paths) {
+        try {
+            m_driveList.add(path);
+        } catch (const Error& error) {
+            showMessage(isVisible() ? this : nullptr,
+                        cannotAddMessage(path, QString::fromStdString(error.what())));
+        }
+    }
 }
 
-report::RunRequest MainWindow::requestFromControls() const
+report::RunRequest MainWindow::requestFromControls(const QString& source) const
 {
     report::RunRequest request;
-    request.source = m_ui->cmbCD->currentData().toString().toStdString();
+    request.source = source.toStdString();
     request.listZip = m_ui->chbZIP->isChecked();
     request.listRar = m_ui->chbRAR->isChecked();
     request.decimalSeparator = m_decimalSeparator;
@@ -67,20 +110,66 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!localFiles(*event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = localFiles(*event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    addSources(paths);
+}
+
+void MainWindow::openImage()
+{
+    addSources(chooseImages(*this));
+}
+
 void MainWindow::on_cmdGenreate_clicked()
 {
     if (m_run) return;
-    m_run = std::make_unique<BackgroundRun>(*this, m_saveDialog, requestFromControls(), m_services);
+    // The disc that is there now, not the one the list was filled with.
+    const QString source = m_driveList.selectedSource();
+    m_driveList.refresh();
+    m_run = std::make_unique<BackgroundRun>(
+        *this, m_saveDialog, requestFromControls(source), m_services,
+        [this](InputBlocker::StopWish wish) { askToStop(wish); });
     // Queued, so the run is deleted after its signal has returned.
     connect(m_run.get(), &BackgroundRun::finished, this, &MainWindow::finishRun,
             Qt::QueuedConnection);
 }
 
+void MainWindow::askToStop(InputBlocker::StopWish wish)
+{
+    if (!m_run || m_askingToStop) return;
+    m_askingToStop = true;
+    const bool stop = askStop(this);
+    m_askingToStop = false;
+    if (stop) {
+        m_closeAfterRun = wish == InputBlocker::StopWish::Close;
+        if (m_run) m_run->stop();
+    }
+    if (m_finishedWhileAsking) finishRun();
+}
+
 void MainWindow::finishRun()
 {
+    // The run's own ending waits until the question about stopping it has been answered.
+    m_finishedWhileAsking = m_askingToStop;
+    if (m_askingToStop) return;
     const report::RunOutcome outcome = m_run->outcome();
     m_run.reset();
-    if (const auto message = outcomeMessage(outcome)) showMessage(this, *message);
+    setWindowTitle(idleCaption()); // a stopped run leaves its caption behind
+    if (m_closeAfterRun) {
+        close();
+        return;
+    }
+    const bool discThere = outcome.kind == report::OutcomeKind::NotReady && outcome.problem &&
+                           m_drives.holdsDisc(outcome.problem->path);
+    if (const auto message = outcomeMessage(outcome, discThere)) showMessage(this, *message);
 }
 
 void MainWindow::on_cmdExit_clicked()

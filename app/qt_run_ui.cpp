@@ -56,9 +56,17 @@ void QtRunUi::setBusy(bool busy)
     onWindowThread([this, busy] { m_window.setWindowTitle(busy ? busyCaption() : idleCaption()); });
 }
 
-void QtRunUi::progress(const report::Progress&)
+void QtRunUi::progress(const report::Progress& progress)
 {
-    // The window shows no progress; its caption says that a report is being written.
+    if (progress.phase != report::Progress::Phase::Writing || progress.filesTotal <= 0) return;
+    const int percent = static_cast<int>(progress.filesDone * 100 / progress.filesTotal);
+    if (percent == m_percentShown) return;
+    m_percentShown = percent;
+    // Not waited for: the run goes on while the caption changes. The caption after the
+    // run is set after this, through the same queue.
+    QMetaObject::invokeMethod(
+        &m_window, [window = &m_window, percent] { window->setWindowTitle(busyCaption(percent)); },
+        Qt::QueuedConnection);
 }
 
 bool QtRunUi::stopRequested()

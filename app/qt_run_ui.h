@@ -35,6 +35,7 @@ private:
     QWidget& m_window;
     ReportSaveDialog& m_saveDialog;
     std::atomic<bool> m_stop{false};
+    int m_percentShown = -1; // touched by the run's thread only
 };
 
 } // namespace tarvelo::app

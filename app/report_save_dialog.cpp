@@ -2,13 +2,15 @@
 
 #include <QFileDialog>
 
+#include "app/messages.h"
+
 namespace tarvelo::app {
 
 ReportSaveDialog::ReportSaveDialog(QWidget& owner) : m_dialog(new QFileDialog(&owner))
 {
     m_dialog->setObjectName(QStringLiteral("CDlg"));
-    m_dialog->setWindowTitle(QStringLiteral("Sačuvaj izveštaj kao..."));
-    m_dialog->setNameFilter(QStringLiteral("Text fajlovi (*.txt)"));
+    m_dialog->setWindowTitle(text("Sačuvaj izveštaj kao..."));
+    m_dialog->setNameFilter(text("Text fajlovi (*.txt)"));
     m_dialog->setDefaultSuffix(QStringLiteral("txt"));
     m_dialog->setAcceptMode(QFileDialog::AcceptSave);
     m_dialog->setFileMode(QFileDialog::AnyFile);

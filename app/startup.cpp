@@ -1,9 +1,7 @@
 #include "app/startup.h"
 
-#include <QScreen>
-#include <QStyle>
-
 #include "app/messages.h"
+#include "app/window_placement.h"
 
 namespace tarvelo::app {
 
@@ -16,16 +14,16 @@ QIcon programIcon()
 }
 
 std::unique_ptr<MainWindow> loadMainWindow(const report::RunServices& services,
-                                           const std::vector<platform::OpticalDrive>& drives,
-                                           char decimalSeparator)
+                                           const platform::DriveFinder& drives,
+                                           const QStringList& sources, char decimalSeparator)
 {
-    if (drives.empty()) {
+    auto window = std::make_unique<MainWindow>(services, drives, decimalSeparator);
+    window->addSources(sources);
+    if (!window->hasEntries()) {
         showMessage(nullptr, noDriveMessage());
         return nullptr;
     }
-    auto window = std::make_unique<MainWindow>(services, drives, decimalSeparator);
-    window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
-                                            window->screen()->availableGeometry()));
+    centreOnScreen(*window);
     window->show();
     return window;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include <QIcon>
+#include <QStringList>
 
 #include "app/main_window.h"
 
@@ -12,10 +12,11 @@ namespace tarvelo::app {
 // The program's icon at 16, 32 and 48 pixels.
 QIcon programIcon();
 
-// Loads the main window with its drive list and shows it centred on the screen. With no
-// drive, warns and gives nothing: the window is never shown and the program ends.
+// Loads the main window with the drives and the images and folders given, and shows it
+// centred on the screen. With nothing to list, warns and gives nothing: the window is
+// never shown and the program ends.
 std::unique_ptr<MainWindow> loadMainWindow(const report::RunServices& services,
-                                           const std::vector<platform::OpticalDrive>& drives,
-                                           char decimalSeparator);
+                                           const platform::DriveFinder& drives,
+                                           const QStringList& sources, char decimalSeparator);
 
 } // namespace tarvelo::app

@@ -90,16 +90,45 @@ bool holdsIsoImage(const fs::path& deviceNode)
     }
 }
 
-// Loop devices over an ISO 9660 or UDF image, which count as drives holding a disc: this is how
-// an image is reported from the window on a machine without an optical drive.
-std::vector<DriveName> loopDevicesWithImages(const fs::path& root)
+struct LoopDevice
 {
-    return numberedDevices(root / "sys" / "block", kLoopPrefix,
-                           [&root](const fs::path& entry, const std::string& name) {
-                               std::error_code error;
-                               return fs::exists(entry / "loop" / "backing_file", error) &&
-                                      holdsIsoImage(root / "dev" / name);
-                           });
+    std::string name;
+    std::string backingFile;
+    bool readsBackingFile = false;
+};
+
+// The image a loop device is attached to; nothing when it is detached.
+std::optional<std::string> backingFileOf(const fs::path& sysEntry)
+{
+    std::ifstream in(sysEntry / "loop" / "backing_file");
+    std::string path;
+    if (!std::getline(in, path) || path.empty()) return std::nullopt;
+    return path;
+}
+
+bool canOpen(const fs::path& path)
+{
+    return std::ifstream(path, std::ios::binary).is_open();
+}
+
+// Loop devices over an ISO 9660 or UDF image, which count as drives holding a disc: this is
+// how an image is reported from the window on a machine without an optical drive. A user who
+// may not read the device (it belongs to root) reads the image file itself.
+std::vector<LoopDevice> loopDevicesWithImages(const fs::path& root)
+{
+    std::vector<LoopDevice> loops;
+    const auto anyDevice = [](const fs::path&, const std::string&) { return true; };
+    const fs::path sysBlock = root / "sys" / "block";
+    for (const DriveName& device : numberedDevices(sysBlock, kLoopPrefix, anyDevice)) {
+        const auto backingFile = backingFileOf(sysBlock / device.name);
+        if (!backingFile) continue;
+        const fs::path node = root / "dev" / device.name;
+        if (holdsIsoImage(node))
+            loops.push_back({device.name, *backingFile, false});
+        else if (!canOpen(node) && holdsIsoImage(*backingFile))
+            loops.push_back({device.name, *backingFile, true});
+    }
+    return loops;
 }
 
 std::optional<std::string> readableLabel(const std::string& devicePath, const VolumeOpener& volumes)
@@ -124,7 +153,9 @@ bool CdromDiscProbe::discPresent(const fs::path& deviceNode) const
 
 std::string OpticalDrive::entryText() const
 {
-    return label ? devicePath + "  [" + *label + "]" : devicePath;
+    std::string text = devicePath;
+    if (!backingFile.empty()) text += " (" + fs::path(backingFile).filename().string() + ")";
+    return label ? text + "  [" + *label + "]" : text;
 }
 
 std::vector<OpticalDrive> findOpticalDrives(const fs::path& root, const DiscProbe& probe,
@@ -139,11 +170,31 @@ std::vector<OpticalDrive> findOpticalDrives(const fs::path& root, const DiscProb
         if (probe.discPresent(node)) found.label = readableLabel(found.devicePath, volumes);
         drives.push_back(std::move(found));
     }
-    for (const DriveName& loop : loopDevicesWithImages(root)) {
-        const std::string devicePath = "/dev/" + loop.name;
-        drives.push_back({devicePath, readableLabel(devicePath, volumes)});
+    for (const LoopDevice& loop : loopDevicesWithImages(root)) {
+        OpticalDrive found{"/dev/" + loop.name, std::nullopt, loop.backingFile,
+                           loop.readsBackingFile};
+        found.label = readableLabel(found.source(), volumes);
+        drives.push_back(std::move(found));
     }
     return drives;
+}
+
+HostDriveFinder::HostDriveFinder(fs::path root, const DiscProbe& probe, const VolumeOpener& volumes)
+    : m_root(std::move(root)), m_probe(probe), m_volumes(volumes)
+{
+}
+
+std::vector<OpticalDrive> HostDriveFinder::findDrives() const
+{
+    return findOpticalDrives(m_root, m_probe, m_volumes);
+}
+
+bool HostDriveFinder::holdsDisc(const std::string& source) const
+{
+    const fs::path path(source);
+    const std::string name = path.filename().string();
+    if (path.parent_path() != "/dev" || !driveNumber(name, kDrivePrefix)) return true;
+    return m_probe.discPresent(m_root / "dev" / name);
 }
 
 } // namespace tarvelo::platform

@@ -36,13 +36,15 @@ AppServices::AppServices()
 }
 
 std::unique_ptr<app::MainWindow>
-AppServices::window(const std::vector<platform::OpticalDrive>& drives)
+AppServices::window(const std::vector<platform::OpticalDrive>& listed)
 {
+    drives.drives = listed;
     return std::make_unique<app::MainWindow>(services(), drives, '.');
 }
 
 std::unique_ptr<app::MainWindow> AppServices::window()
 {
+    drives.empty = {"E:"};
     return window({{"D:", "DATA"}, {"E:", std::nullopt}});
 }
 

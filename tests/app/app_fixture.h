@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,17 @@ private:
     std::atomic<bool> m_waiting{false};
 };
 
+// The drives a window lists, as a test sets them; the empty ones hold no disc.
+class FakeDrives final : public platform::DriveFinder
+{
+public:
+    std::vector<platform::OpticalDrive> findDrives() const override { return drives; }
+    bool holdsDisc(const std::string& source) const override { return empty.count(source) == 0; }
+
+    std::vector<platform::OpticalDrive> drives;
+    std::set<std::string> empty;
+};
+
 // What a window reports with in tests: drive D: holding a disc labelled DATA (empty, until
 // a test adds files), drive E: without a disc, and reports written into a temporary folder.
 struct AppServices
@@ -47,7 +59,8 @@ struct AppServices
     {
         return {volumes, outputs, readers.readers()};
     }
-    std::unique_ptr<app::MainWindow> window(const std::vector<platform::OpticalDrive>& drives);
+    // A window listing these drives, all holding their discs.
+    std::unique_ptr<app::MainWindow> window(const std::vector<platform::OpticalDrive>& listed);
     std::unique_ptr<app::MainWindow> window();
     std::string reportPath(const std::string& name) const
     {
@@ -55,6 +68,7 @@ struct AppServices
     }
 
     platform::MemoryFileSystem discs;
+    FakeDrives drives;
     GatedOutputs outputs;
     report::ReaderSet readers{common::CodePage::defaultOem()};
     TempDir reports;

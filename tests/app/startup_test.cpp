@@ -26,25 +26,25 @@ private:
     std::unique_ptr<app::MainWindow> loadFromDriveTree();
 
     FakeDiscOpener m_drives; // the discs in the kernel's drives, by device path
+    FakeDriveTree m_tree;
+    const FakeDiscProbe m_probe{{"sr0", "sr2"}};
+    const platform::HostDriveFinder m_finder{m_tree.root(), m_probe, m_drives};
     AppServices m_services;
 };
 
 std::unique_ptr<app::MainWindow> StartupTest::loadFromDriveTree()
 {
-    FakeDriveTree tree;
     for (const char* name : {"sr10", "sr2", "sr0"})
-        tree.addBlockDevice(name, 5);
+        m_tree.addBlockDevice(name, 5);
     m_drives.insert("/dev/sr0", {"DATA", 1000, 0, 7});
     m_drives.insert("/dev/sr2", {"", 1000, 0, 7});
-    const FakeDiscProbe probe({"sr0", "sr2"});
-    const auto drives = platform::findOpticalDrives(tree.root(), probe, m_drives);
-    return app::loadMainWindow(m_services.services(m_drives), drives, '.');
+    return app::loadMainWindow(m_services.services(m_drives), m_finder, {}, '.');
 }
 
 void StartupTest::withoutDrivesWarnsAndNeverShowsTheWindow()
 {
     const ModalScript script({"Ok"});
-    const auto window = app::loadMainWindow(m_services.services(), {}, '.');
+    const auto window = app::loadMainWindow(m_services.services(), m_services.drives, {}, '.');
     QVERIFY(window == nullptr);
     QCOMPARE(script.seen(), QStringList{"Warning [Ok]: Tarvelo nije detektovao nijedan CD-ROM "
                                         "uređaj na vašem sistemu."});

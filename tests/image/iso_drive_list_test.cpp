@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace tarvelo::platform {
@@ -14,7 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The host's opener over the fake tree: "/dev/sr0" is the tree's dev/sr0, a plain file
-// holding an image where a drive would hold a disc that nobody mounted.
+// holding an image where a drive would hold a disc that nobody mounted. Image files are
+// read where they are.
 class FakeTreeOpener final : public VolumeOpener
 {
   public:
@@ -22,7 +24,10 @@ class FakeTreeOpener final : public VolumeOpener
 
     std::unique_ptr<Volume> openVolume(const std::string& source) const override
     {
-        return HostVolumeOpener().openVolume((m_root / fs::path(source).relative_path()).string());
+        const fs::path path(source);
+        const bool device = path.parent_path() == "/dev";
+        return HostVolumeOpener().openVolume(device ? (m_root / path.relative_path()).string()
+                                                    : source);
     }
 
   private:
@@ -47,21 +52,26 @@ class IsoDriveList : public ::testing::Test
         test::makeIsoImage(disc.path() / "tree", m_image, "-J -V 'HOLIDAY 2009'");
     }
 
-    // A loop device as sysfs and /dev show it: attached when it has a backing file.
-    void addLoopDevice(const std::string& name, bool attached, const fs::path& contents)
+    // A loop device as sysfs and /dev show it: attached when it has a backing file, and
+    // without a node when the user may not read the device.
+    void addLoopDevice(const std::string& name, bool attached, const fs::path& contents,
+                       bool readable = true)
     {
         const fs::path sysEntry = m_tree.root() / "sys/block" / name;
         fs::create_directories(sysEntry / "loop");
         if (attached) std::ofstream(sysEntry / "loop/backing_file") << contents.string() << "\n";
-        copyFile(contents, m_tree.root() / "dev" / name);
+        if (readable) copyFile(contents, m_tree.root() / "dev" / name);
+    }
+
+    std::vector<OpticalDrive> drives(const DiscProbe& probe) const
+    {
+        return findOpticalDrives(m_tree.root(), probe, FakeTreeOpener(m_tree.root()));
     }
 
     std::vector<std::string> entries(const DiscProbe& probe) const
     {
         std::vector<std::string> texts;
-        for (const auto& drive :
-             findOpticalDrives(m_tree.root(), probe, FakeTreeOpener(m_tree.root())))
-            texts.push_back(drive.entryText());
+        for (const auto& drive : drives(probe)) texts.push_back(drive.entryText());
         return texts;
     }
 
@@ -87,8 +97,40 @@ TEST_F(IsoDriveList, LoopDevicesOverDiscImagesAreDrives)
     addLoopDevice("loop1", false, m_image);
     addLoopDevice("loopy", true, m_image);
     EXPECT_EQ(entries(test::FakeDiscProbe({})),
-              (std::vector<std::string>{"/dev/sr0", "/dev/loop2  [HOLIDAY 2009]",
-                                        "/dev/loop10  [HOLIDAY 2009]"}));
+              (std::vector<std::string>{"/dev/sr0", "/dev/loop2 (holiday.iso)  [HOLIDAY 2009]",
+                                        "/dev/loop10 (holiday.iso)  [HOLIDAY 2009]"}));
+}
+
+TEST_F(IsoDriveList, LoopDeviceTheUserCannotReadIsReadThroughItsImageFile)
+{
+    const fs::path notAnImage = m_dir.write("notes.txt", std::string(40000, 'x'));
+    const struct
+    {
+        const char* device;
+        fs::path backingFile;
+        bool deviceReadable;
+        std::string source; // empty: not listed
+    } cases[] = {
+        {"loop0", m_image, true, "/dev/loop0"},           // the device itself
+        {"loop1", m_image, false, m_image.string()},      // its image file instead
+        {"loop2", m_dir.path() / "gone.iso", false, ""}, // the image is gone too
+        {"loop3", notAnImage, false, ""},                // the image holds no disc
+    };
+    for (const auto& c : cases) addLoopDevice(c.device, true, c.backingFile, c.deviceReadable);
+
+    std::map<std::string, std::string> listed;
+    for (const auto& drive : drives(test::FakeDiscProbe({})))
+        listed[drive.devicePath] = drive.source() + "|" + drive.entryText();
+    for (const auto& c : cases) {
+        const auto found = listed.find(std::string("/dev/") + c.device);
+        if (c.source.empty()) {
+            EXPECT_TRUE(found == listed.end()) << c.device;
+        } else {
+            ASSERT_TRUE(found != listed.end()) << c.device;
+            const std::string entry = found->first + " (holiday.iso)  [HOLIDAY 2009]";
+            EXPECT_EQ(found->second, c.source + "|" + entry) << c.device;
+        }
+    }
 }
 
 // A UDF disc (no ISO 9660 descriptor at all) counts as a disc too, in a drive or behind a

@@ -1,0 +1,75 @@
+#include "app/messages.h"
+
+#include <QtTest>
+
+namespace tarvelo::test {
+namespace {
+
+report::RunOutcome outcome(report::OutcomeKind kind, int skipped = 0)
+{
+    report::RunOutcome result;
+    result.kind = kind;
+    for (int i = 1; i <= skipped; ++i)
+        result.skippedArchives.push_back({"/disc/A" + std::to_string(i) + ".ZIP", "damaged"});
+    if (kind == report::OutcomeKind::NotReady)
+        result.problem = report::Problem{"/dev/sr0", "Input/output error"};
+    return result;
+}
+
+} // namespace
+
+// How a run's ending is told: what was skipped, and why a disc could not be read.
+class MessagesTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void endingsSayWhatHappened_data();
+    void endingsSayWhatHappened();
+};
+
+void MessagesTest::endingsSayWhatHappened_data()
+{
+    using report::OutcomeKind;
+    QTest::addColumn<report::RunOutcome>("ending");
+    QTest::addColumn<bool>("discThere");
+    QTest::addColumn<QString>("message"); // "Icon: text", or empty for none
+
+    const QString done = QStringLiteral("Information: Uspešno generisan izveštaj!");
+    const QString skipped = QStringLiteral("\n\nPreskočeno arhiva koje ne mogu da se pročitaju: ");
+    QTest::newRow("complete") << outcome(OutcomeKind::Done) << true << done;
+    QTest::newRow("two archives skipped, both named")
+        << outcome(OutcomeKind::Done, 2) << true
+        << done + skipped + "2\n/disc/A1.ZIP: damaged\n/disc/A2.ZIP: damaged";
+    QTest::newRow("many skipped, the first three named")
+        << outcome(OutcomeKind::Done, 5) << true
+        << done + skipped +
+               "5\n/disc/A1.ZIP: damaged\n/disc/A2.ZIP: damaged\n/disc/A3.ZIP: damaged\n...";
+    QTest::newRow("empty drive") << outcome(OutcomeKind::NotReady) << false
+                                 << "Critical: CD nije u drajvu!";
+    QTest::newRow("disc there but unreadable")
+        << outcome(OutcomeKind::NotReady) << true
+        << "Critical: Disk ne može da se pročita.\n/dev/sr0: Input/output error";
+    QTest::newRow("stopped by the user") << outcome(OutcomeKind::Interrupted) << true << QString();
+}
+
+void MessagesTest::endingsSayWhatHappened()
+{
+    QFETCH(report::RunOutcome, ending);
+    QFETCH(bool, discThere);
+    QFETCH(QString, message);
+
+    const auto shown = app::outcomeMessage(ending, discThere);
+    const QMetaEnum icons = QMetaEnum::fromType<QMessageBox::Icon>();
+    const QString seen = shown ? QStringLiteral("%1: %2").arg(
+                                     QLatin1String(icons.valueToKey(shown->icon)), shown->text)
+                               : QString();
+    QCOMPARE(seen, message);
+}
+
+} // namespace tarvelo::test
+
+Q_DECLARE_METATYPE(tarvelo::report::RunOutcome)
+
+QTEST_MAIN(tarvelo::test::MessagesTest)
+#include "messages_test.moc"
