@@ -146,7 +146,8 @@ TEST_F(IsoDriveList, UdfDiscsAreListedWithTheirLabel)
     copyFile(udf, m_tree.root() / "dev/sr0");
     addLoopDevice("loop3", true, udf);
     EXPECT_EQ(entries(test::FakeDiscProbe({"sr0"})),
-              (std::vector<std::string>{"/dev/sr0  [Summer 2009]", "/dev/loop3  [Summer 2009]"}));
+              (std::vector<std::string>{"/dev/sr0  [Summer 2009]",
+                                        "/dev/loop3 (blu-ray.udf)  [Summer 2009]"}));
 }
 
 } // namespace
