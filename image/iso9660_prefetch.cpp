@@ -1,75 +1,109 @@
 #include "image/iso9660_prefetch.h"
 
+#include "common/little_endian.h"
+
 #include <algorithm>
 #include <iterator>
 
 namespace tarvelo::image::iso9660 {
+namespace {
+
+constexpr std::size_t kPathRecordFixedSize = 8; // length, attribute length, block, parent
+// A folder's parent is a 16-bit number in the table: more folders than that it cannot name.
+constexpr std::size_t kMaxPathTableFolders = 65535;
+
+} // namespace
 
 void DirectoryPrefetch::expect(Extent folder)
 {
     const bool onDisc = folder.offset <= m_disc.size() && folder.length <= kDirectoryReadSize &&
                         folder.length <= m_disc.size() - folder.offset;
     if (onDisc && folder.length > 0 && !m_read.contains(folder.offset))
-        m_expected.emplace(folder.offset, folder.length);
+        m_expected.insert_or_assign(folder.offset, folder.length);
+}
+
+void DirectoryPrefetch::expectPathTable(Bytes table)
+{
+    std::size_t folders = 0;
+    for (std::size_t at = 0;
+         at + kPathRecordFixedSize <= table.size() && folders < kMaxPathTableFolders; ++folders) {
+        const std::size_t nameLength = table[at];
+        const std::uint64_t block = std::uint64_t{common::le32(table, at + 2)} + table[at + 1];
+        if (nameLength == 0) break;
+        const Extent folder = m_format.extentOf(block, m_format.blockSize);
+        if (!m_expected.contains(folder.offset)) expect(folder);
+        at += kPathRecordFixedSize + nameLength + nameLength % 2;
+    }
 }
 
 std::vector<std::uint8_t> DirectoryPrefetch::take(Extent folder)
 {
-    if (const auto kept = m_kept.find(folder.offset); kept != m_kept.end()) {
-        std::vector<std::uint8_t> records = std::move(kept->second);
-        m_kept.erase(kept);
-        m_keptBytes -= records.size();
-        if (records.size() == folder.length) return records;
-    }
-    return readRun(folder);
+    auto run = runHolding(folder);
+    if (run == m_runs.end()) run = m_runs.find(readRun(folder));
+    m_expected.erase(folder.offset);
+    m_read.insert(folder.offset);
+    const auto from = run->second.begin() + static_cast<std::ptrdiff_t>(folder.offset - run->first);
+    return {from, from + static_cast<std::ptrdiff_t>(folder.length)};
 }
 
-// One request for the folder and the expected folders close to it on either side; those
-// are kept for their turn.
-std::vector<std::uint8_t> DirectoryPrefetch::readRun(Extent folder)
+// The kept run that holds all of the folder's records, if any.
+DirectoryPrefetch::Runs::const_iterator DirectoryPrefetch::runHolding(Extent folder) const
 {
-    m_expected.erase(folder.offset);
-    std::vector<Extent> ahead;
+    const auto after = m_runs.upper_bound(folder.offset);
+    if (after == m_runs.begin()) return m_runs.end();
+    const auto run = std::prev(after);
+    return folder.end() <= run->first + run->second.size() ? run : m_runs.end();
+}
+
+// One request for the folder and the folders to come near it on either side, kept whole.
+std::uint64_t DirectoryPrefetch::readRun(Extent folder)
+{
     std::uint64_t runStart = folder.offset, runEnd = folder.end();
-    std::size_t aheadBytes = 0;
-    // Whether a neighbour joins the run: close enough, and the run and the bytes kept
-    // within their bounds. One that overlaps the run is read on its own, if ever.
-    const auto join = [&](Extent candidate) {
-        const std::uint64_t start = std::min(runStart, candidate.offset);
-        const std::uint64_t end = std::max(runEnd, candidate.end());
-        const std::uint64_t gap =
-            candidate.offset >= runEnd ? candidate.offset - runEnd : runStart - candidate.end();
-        if (gap > kMaxReadGap || end - start > kDirectoryReadSize ||
-            m_keptBytes + aheadBytes + candidate.length > kMaxPrefetchedBytes)
-            return false;
-        ahead.push_back(candidate);
-        aheadBytes += static_cast<std::size_t>(candidate.length);
+    // Whether a neighbour joins the run: close enough, and the run within its bound.
+    const auto join = [&](Extent next) {
+        const std::uint64_t start = std::min(runStart, next.offset);
+        const std::uint64_t end = std::max(runEnd, next.end());
+        const std::uint64_t gap = next.offset >= runEnd ? next.offset - runEnd
+                                                        : runStart - std::min(runStart, next.end());
+        if (gap > kMaxReadGap || end - start > kDirectoryReadSize) return false;
         runStart = start;
         runEnd = end;
         return true;
     };
     const auto after = m_expected.upper_bound(folder.offset);
     for (auto next = after; next != m_expected.end(); ++next)
-        if (next->first >= runEnd && !join({next->first, next->second})) break;
+        if (!join({next->first, next->second})) break;
     for (auto next = std::make_reverse_iterator(after); next != m_expected.rend(); ++next)
-        if (next->first + next->second <= runStart && !join({next->first, next->second})) break;
+        if (!join({next->first, next->second})) break;
 
-    const auto run = m_disc.read(runStart, static_cast<std::size_t>(runEnd - runStart));
-    const auto recordsAt = [&](Extent extent) {
-        const auto from = run.begin() + static_cast<std::ptrdiff_t>(extent.offset - runStart);
-        return std::vector<std::uint8_t>(from, from + static_cast<std::ptrdiff_t>(extent.length));
-    };
-    m_read.insert(folder.offset);
-    for (const Extent& extent : ahead) {
-        m_expected.erase(extent.offset);
-        m_read.insert(extent.offset);
-        auto& kept = m_kept[extent.offset] = recordsAt(extent);
-        m_keptBytes += kept.size();
-        expectSubfolders(kept);
+    auto run = m_disc.read(runStart, static_cast<std::size_t>(runEnd - runStart));
+    // The folders to come that the run holds whole tell of the folders below them.
+    for (auto next = m_expected.lower_bound(runStart);
+         next != m_expected.end() && next->first + next->second <= runEnd; ++next)
+        expectSubfolders(Bytes(run).subspan(static_cast<std::size_t>(next->first - runStart),
+                                            static_cast<std::size_t>(next->second)));
+    expectSubfolders(Bytes(run).subspan(static_cast<std::size_t>(folder.offset - runStart),
+                                        static_cast<std::size_t>(folder.length)));
+    keep(runStart, std::move(run));
+    return runStart;
+}
+
+// Keeps a run, dropping the oldest ones kept while they would pass the bound.
+void DirectoryPrefetch::keep(std::uint64_t offset, std::vector<std::uint8_t> run)
+{
+    while (!m_runOrder.empty() && m_keptBytes + run.size() > kMaxPrefetchedBytes) {
+        const auto oldest = m_runs.find(m_runOrder.front());
+        m_keptBytes -= oldest->second.size();
+        m_runs.erase(oldest);
+        m_runOrder.pop_front();
     }
-    auto records = recordsAt(folder);
-    expectSubfolders(records);
-    return records;
+    if (const auto old = m_runs.find(offset); old != m_runs.end()) {
+        m_keptBytes -= old->second.size();
+        std::erase(m_runOrder, offset);
+    }
+    m_keptBytes += run.size();
+    m_runs.insert_or_assign(offset, std::move(run));
+    m_runOrder.push_back(offset);
 }
 
 void DirectoryPrefetch::expectSubfolders(Bytes records)

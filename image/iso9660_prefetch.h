@@ -4,8 +4,8 @@
 #include "platform/byte_source.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -13,14 +13,17 @@ namespace tarvelo::image::iso9660 {
 
 // Bytes between two folders that a request reads rather than seek past them.
 constexpr std::uint64_t kMaxReadGap = std::uint64_t{64} << 10;
-// Records read ahead and not yet listed never hold more memory than this.
+// The runs read and kept for the folders in them never hold more memory than this.
 constexpr std::size_t kMaxPrefetchedBytes = std::size_t{32} << 20;
+// A path table is read this far at most: it only tells where to read ahead.
+constexpr std::size_t kMaxPathTableBytes = std::size_t{4} << 20;
 
-// Reads folders' records ahead of their listing. Every folder read is looked into for
-// its subfolders, which become expected; a folder that is not in memory when its turn
-// comes is read in one request together with the expected folders that follow it on
-// the disc. Writers put a disc's folders side by side, so its tree is read in a few
-// large sequential requests, and each folder once.
+// Reads folders' records ahead of their listing. The folders to come are known from the
+// path table and from every folder read, which is looked into for its subfolders; a
+// folder that is not in memory when its turn comes is read in one request together with
+// the folders to come near it on the disc, and the whole run is kept for them. Writers
+// put a disc's folders side by side, so its tree is read in a few large sequential
+// requests, and each folder once while the runs kept fit in kMaxPrefetchedBytes.
 class DirectoryPrefetch
 {
   public:
@@ -31,19 +34,26 @@ class DirectoryPrefetch
 
     // A folder that is going to be listed.
     void expect(Extent folder);
+    // The folders a path table names, each expected from its first block on.
+    void expectPathTable(Bytes table);
 
     // The records of a folder of at most kDirectoryReadSize bytes that lies on the disc.
     std::vector<std::uint8_t> take(Extent folder);
 
   private:
-    std::vector<std::uint8_t> readRun(Extent folder);
+    using Runs = std::map<std::uint64_t, std::vector<std::uint8_t>>; // by offset
+
+    std::uint64_t readRun(Extent folder); // where the run kept begins
+    Runs::const_iterator runHolding(Extent folder) const;
+    void keep(std::uint64_t offset, std::vector<std::uint8_t> run);
     void expectSubfolders(Bytes records);
 
     const platform::ByteSource& m_disc;
     const TreeFormat& m_format;
     std::map<std::uint64_t, std::uint64_t> m_expected; // offset to length, not read yet
     std::unordered_set<std::uint64_t> m_read;          // offsets of the folders read
-    std::unordered_map<std::uint64_t, std::vector<std::uint8_t>> m_kept; // read ahead
+    Runs m_runs;
+    std::deque<std::uint64_t> m_runOrder; // oldest first
     std::size_t m_keptBytes = 0;
 };
 

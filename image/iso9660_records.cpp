@@ -80,6 +80,7 @@ VolumeDescriptor decodeVolumeDescriptor(Sector sector)
         decodeDirectoryRecord(sector.subspan(kRootDirectoryRecordAt, kRootDirectoryRecordSize));
     if (root && root->isDirectory())
         descriptor.root = DirectoryExtent{root->dataBlock(), root->dataLength};
+    descriptor.pathTable = {le32(sector, kTypeLPathTableAt), both32(sector, kPathTableSizeAt)};
     descriptor.serialNumber = volumeSerialNumber(sector);
     return descriptor;
 }

@@ -29,6 +29,8 @@ constexpr std::size_t kVolumeIdentifierSize = 32;
 constexpr std::size_t kVolumeSpaceSizeAt = 80;
 constexpr std::size_t kEscapeSequencesAt = 88;
 constexpr std::size_t kLogicalBlockSizeAt = 128;
+constexpr std::size_t kPathTableSizeAt = 132;
+constexpr std::size_t kTypeLPathTableAt = 140; // the little-endian path table's block
 constexpr std::size_t kRootDirectoryRecordAt = 156;
 constexpr std::size_t kRootDirectoryRecordSize = 34;
 
@@ -92,6 +94,7 @@ struct VolumeDescriptor
     std::uint32_t volumeSpaceSize = 0;
     std::uint16_t logicalBlockSize = 0;
     std::optional<DirectoryExtent> root; // nothing when the root record is malformed
+    DirectoryExtent pathTable;            // every folder's first block, in a table
     std::int32_t serialNumber = 0;
 };
 

@@ -33,6 +33,19 @@ IsoVolume::IsoVolume(std::shared_ptr<const platform::ByteSource> disc,
     m_claims.claim(root);
     m_folders.emplace(m_rootPath, root);
     m_prefetch.expect(root);
+    expectPathTable(descriptor.pathTable);
+}
+
+// The path table only tells where folders lie, to read them ahead: one that cannot be
+// read is passed over.
+void IsoVolume::expectPathTable(iso9660::DirectoryExtent table) const
+{
+    const Extent extent = m_format.extentOf(table.block, table.length);
+    if (extent.length == 0 || extent.offset > m_disc->size() ||
+        extent.length > m_disc->size() - extent.offset)
+        return;
+    const auto length = std::min<std::uint64_t>(extent.length, iso9660::kMaxPathTableBytes);
+    m_prefetch.expectPathTable(m_disc->read(extent.offset, static_cast<std::size_t>(length)));
 }
 
 std::vector<platform::FolderEntry> IsoVolume::listFolder(const std::string& folderPath) const

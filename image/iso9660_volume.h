@@ -36,6 +36,7 @@ class IsoVolume final : public platform::Volume
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
 
   private:
+    void expectPathTable(iso9660::DirectoryExtent table) const;
     iso9660::Extent folderExtent(const std::string& folderPath) const;
     bool admitFolder(const std::string& path, iso9660::Extent extent) const;
     std::unique_ptr<platform::ByteSource> openData(std::span<const iso9660::Extent> extents,

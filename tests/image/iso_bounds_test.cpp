@@ -2,6 +2,8 @@
 #include "common/error.h"
 #include "image/iso9660_volume.h"
 #include "tests/image/iso_image_builder.h"
+#include "tests/image/volume_listing.h"
+#include "tests/support/byte_builder.h"
 #include "tests/support/error_of.h"
 
 #include <gmock/gmock.h>
@@ -180,6 +182,24 @@ TEST(IsoBounds, FoldersLyingTogetherAreReadInFewRequests)
         const std::size_t treeBytes = (1 + kFanOut * (kFanOut + 1)) * kSector;
         EXPECT_LE(source->reads(), 2 + static_cast<int>(treeBytes / (256 << 10) + 1)) << c.name;
     }
+}
+
+// A path table only says where to read ahead: one that names blocks of file data, blocks
+// beyond the disc or the same block again changes nothing in the tree.
+TEST(IsoBounds, APathTableIsOnlyAHint)
+{
+    auto image =
+        test::plainImage({test::folderRecord("DOCS", 20), test::fileRecord("A.TXT;1", 30, 1)});
+    image.records(20, test::withSelfAndParent(20, {test::fileRecord("B.TXT;1", 31, 2)}));
+    test::ByteBuilder table;
+    for (const std::uint32_t block : {18u, 30u, 900000u, 30u, 20u})
+        table.u8(1).u8(0).u32(block).u16(1).u8('X').u8(0);
+    image.put(25 * kSector, table.data());
+    image.put(16 * kSector + 132,
+              test::ByteBuilder().u32(static_cast<std::uint32_t>(table.size())).data());
+    image.put(16 * kSector + 140, test::ByteBuilder().u32(25).data());
+    EXPECT_THAT(test::listTree(*test::isoVolume(image)),
+                testing::ElementsAre("A.TXT 1", "DOCS/", "  B.TXT 2"));
 }
 
 } // namespace
