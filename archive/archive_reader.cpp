@@ -27,4 +27,10 @@ void throwSubscriptOutOfRange()
     throw Error(ErrorNumber::SubscriptOutOfRange, "subscript out of range");
 }
 
+std::string damagedListingNotice(std::uint64_t listed, std::string_view reason)
+{
+    return "damaged archive (" + std::string(reason) + "): listing the " +
+           std::to_string(listed) + (listed == 1 ? " entry" : " entries") + " before the damage";
+}
+
 } // namespace tarvelo::archive

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/notice_sink.h"
+#include "common/stop_check.h"
 #include "platform/byte_source.h"
 
 namespace tarvelo::archive {
@@ -20,11 +22,13 @@ struct ReaderState
     std::string ZipComment;
 };
 
-// What one read needs from its caller: where the bytes come from and who hears notices.
+// What one read needs from its caller: where the bytes come from, who hears notices and
+// who may stop it (a stop ends the read by throwing common::Stopped).
 struct ReadContext
 {
     const platform::FileOpener& files;
     common::NoticeSink& notices;
+    common::StopCheck& stop = common::neverStop();
 };
 
 // A date-time as days since 1899-12-30 (0 is the zero date-time).
@@ -81,6 +85,9 @@ protected:
 std::int32_t WordToLong(std::int16_t value) noexcept;
 
 [[noreturn]] void throwSubscriptOutOfRange();
+
+// What notices hear when damage ended a listing after `listed` entries, which are kept.
+std::string damagedListingNotice(std::uint64_t listed, std::string_view reason);
 
 template <typename Table>
 const typename Table::value_type& ArchiveReader::slot(const Table& table, std::int32_t index)

@@ -1,10 +1,11 @@
 #include "archive/rar_reader.h"
 
-#include <algorithm>
-
 #include "archive/rar_descriptions.h"
 #include "archive/read_window.h"
 #include "common/checked.h"
+#include "common/error.h"
+
+#include <algorithm>
 
 namespace tarvelo::archive {
 namespace {
@@ -21,6 +22,19 @@ bool hasFlags(const RarEntry& e, std::uint16_t flags)
     return (static_cast<std::uint16_t>(e.HeadFlags) & flags) == flags;
 }
 
+std::uint8_t traitsOf(const RarEntry& e)
+{
+    std::uint8_t traits = 0;
+    if (hasFlags(e, rar::kFileHeadDirectory)) traits |= RarRecord::kDirectory;
+    if (hasFlags(e, rar::kFileHeadPassword)) traits |= RarRecord::kPassword;
+    return traits;
+}
+
+std::uint32_t bits(std::int32_t value)
+{
+    return static_cast<std::uint32_t>(value);
+}
+
 } // namespace
 
 Cls_Rar::Cls_Rar(ReaderState& state, const common::CodePage& oemCodePage)
@@ -34,16 +48,23 @@ std::int16_t Cls_Rar::Get_Contents(const std::string& ZipName, const ReadContext
     m_state.EntryCount = 0;
     m_state.ReadStatus = 0;
     const auto source = context.files.openFile(ZipName);
-    ReadWindow window(*source);
+    ReadWindow window(*source, context.stop);
     const auto start =
         window.bytesAt(0, std::min<std::uint64_t>(window.size(), rar::kRar5Signature.size()));
     if (!start) return 0;
-    if (startsWith(*start, rar::kMarkBlock)) {
-        m_state.ReadStatus = kReadStatusRar;
-        rar::walkBlocks(window, m_oemCodePage, *this);
-    } else if (startsWith(*start, rar::kRar5Signature)) {
-        m_state.ReadStatus = kReadStatusRar;
-        rar::walkRar5Blocks(window, m_oemCodePage, *this);
+    const bool rar4 = startsWith(*start, rar::kMarkBlock);
+    if (!rar4 && !startsWith(*start, rar::kRar5Signature)) return 0;
+    m_state.ReadStatus = kReadStatusRar;
+    try {
+        if (rar4)
+            rar::walkBlocks(window, m_oemCodePage, *this);
+        else
+            rar::walkRar5Blocks(window, m_oemCodePage, *this);
+    } catch (const Error& error) {
+        // Damage ends the listing, like the end of the file does; what came before it stays.
+        if (m_state.EntryCount == 0) throw;
+        context.notices.notice(
+            damagedListingNotice(static_cast<std::uint64_t>(m_state.EntryCount), error.what()));
     }
     return 0;
 }
@@ -61,12 +82,18 @@ void Cls_Rar::archiveHeader(RarArchiveHeader header)
 void Cls_Rar::fileEntry(RarEntry entry)
 {
     const std::int32_t count = common::checkedAdd(m_state.EntryCount, std::int32_t{1});
-    if (count == 1) m_entries.assign(1, RarEntry{});
-    m_entries.push_back(std::move(entry));
+    if (count == 1) {
+        m_entries.clear();
+        m_texts.clear();
+        m_entries.push_back({0, 0, 0, m_texts.add({}, {}), 0, 0, 0, 0});
+    }
+    m_entries.push_back({bits(entry.PackSize), bits(entry.UnpSize), bits(entry.FileCrc),
+                         m_texts.add(entry.FileName, entry.FileComment), traitsOf(entry),
+                         entry.HostOs, entry.UnpVer, entry.Method});
     m_state.EntryCount = count;
 }
 
-const RarEntry* Cls_Rar::entry(std::int32_t FileNum) const
+const RarRecord* Cls_Rar::entry(std::int32_t FileNum) const
 {
     if (InvalidFileNum(FileNum)) return nullptr;
     return &slot(m_entries, FileNum);
@@ -79,49 +106,49 @@ std::string Cls_Rar::unknownText(std::int32_t FileNum) const
 
 std::string Cls_Rar::FileName(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? e->FileName : std::string();
+    const RarRecord* e = entry(FileNum);
+    return e ? std::string(m_texts.name(e->texts)) : std::string();
 }
 
 std::string Cls_Rar::CommentsFile(std::int32_t FileNum) const
 {
-    return slot(m_entries, FileNum).FileComment;
+    return std::string(m_texts.comment(slot(m_entries, FileNum).texts));
 }
 
 bool Cls_Rar::IsDir(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e && hasFlags(*e, rar::kFileHeadDirectory);
+    const RarRecord* e = entry(FileNum);
+    return e && (e->traits & RarRecord::kDirectory) != 0;
 }
 
 std::string Cls_Rar::Method(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? std::string(rar::MethodName(e->Method)) : std::string();
+    const RarRecord* e = entry(FileNum);
+    return e ? std::string(rar::MethodName(e->method)) : std::string();
 }
 
 std::int32_t Cls_Rar::CRC32(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? e->FileCrc : 0;
+    const RarRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->fileCrc) : 0;
 }
 
 std::int32_t Cls_Rar::Compressed_Size(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? e->PackSize : 0;
+    const RarRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->packSize) : 0;
 }
 
 std::int32_t Cls_Rar::UnCompressed_Size(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? e->UnpSize : 0;
+    const RarRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->unpSize) : 0;
 }
 
 bool Cls_Rar::Encrypted(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e && hasFlags(*e, rar::kFileHeadPassword);
+    const RarRecord* e = entry(FileNum);
+    return e && (e->traits & RarRecord::kPassword) != 0;
 }
 
 DateTime Cls_Rar::FileDateTime(std::int32_t /*FileNum*/) const
@@ -131,8 +158,8 @@ DateTime Cls_Rar::FileDateTime(std::int32_t /*FileNum*/) const
 
 std::string Cls_Rar::SystemMadeBy(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? std::string(rar::SystemName(e->HostOs)) : std::string();
+    const RarRecord* e = entry(FileNum);
+    return e ? std::string(rar::SystemName(e->hostOs)) : std::string();
 }
 
 std::string Cls_Rar::VersionMadeBy(std::int32_t FileNum) const
@@ -147,8 +174,8 @@ std::string Cls_Rar::SystemNeeded(std::int32_t FileNum) const
 
 std::string Cls_Rar::VersionNeeded(std::int32_t FileNum) const
 {
-    const RarEntry* e = entry(FileNum);
-    return e ? rar::VersionText(e->UnpVer) : std::string();
+    const RarRecord* e = entry(FileNum);
+    return e ? rar::VersionText(e->unpVer) : std::string();
 }
 
 } // namespace tarvelo::archive

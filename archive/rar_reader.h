@@ -2,14 +2,31 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "archive/archive_reader.h"
+#include "archive/entry_store.h"
 #include "archive/rar_records.h"
 #include "archive/rar_walk.h"
 #include "common/code_page.h"
 
 namespace tarvelo::archive {
+
+// One file header as the reader keeps it: what the properties need, sizes as their low
+// 32 bits (what the properties hand out), the name and comment in the arena.
+struct RarRecord
+{
+    static constexpr std::uint8_t kDirectory = 0x01;
+    static constexpr std::uint8_t kPassword = 0x02;
+
+    std::uint32_t packSize;
+    std::uint32_t unpSize;
+    std::uint32_t fileCrc;
+    TextArena::Handle texts;
+    std::uint8_t traits;
+    std::uint8_t hostOs;
+    std::uint8_t unpVer;
+    std::uint8_t method;
+};
 
 // Reads the block headers of a RAR archive (RAR 1.5 to 4.x, and RAR 5) into memory and
 // answers by entry number. Nothing is ever extracted.
@@ -45,7 +62,7 @@ private:
     void fileEntry(RarEntry entry) override;
 
     // Record FileNum, or nothing when the number names no entry (error 9 when negative).
-    const RarEntry* entry(std::int32_t FileNum) const;
+    const RarRecord* entry(std::int32_t FileNum) const;
 
     // A guarded text: the default for a number that names no entry, else "Unknown".
     std::string unknownText(std::int32_t FileNum) const;
@@ -53,7 +70,8 @@ private:
     const common::CodePage& m_oemCodePage;
     // Slot 0 is never filled: entry number i lives at index i. The table is cut back
     // by the first file header of a read, not when the read starts.
-    std::vector<RarEntry> m_entries;
+    RecordTable<RarRecord> m_entries;
+    TextArena m_texts;
     RarArchiveHeader m_archiveHeader;
 };
 

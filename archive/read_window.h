@@ -1,22 +1,28 @@
 #pragma once
 
+#include "common/stop_check.h"
+#include "platform/byte_source.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
-
-#include "platform/byte_source.h"
 
 namespace tarvelo::archive {
 
 // Reads an archive in large chunks: on an optical drive every read is a seek, and the
 // headers a reader looks for lie close together whenever the data between them is small.
+// The buffer is reused and never zero-filled: the read overwrites it anyway.
 class ReadWindow
 {
-public:
+  public:
+    // Small enough that a header behind a large file costs little more than its seek.
     static constexpr std::size_t kChunkSize = 64 * 1024;
 
-    explicit ReadWindow(const platform::ByteSource& source);
+    // Every read of a new chunk first asks stop, so a long walk can be stopped.
+    ReadWindow(const platform::ByteSource& source, common::StopCheck& stop,
+               std::size_t chunkSize = kChunkSize);
 
     std::uint64_t size() const noexcept { return m_size; }
 
@@ -24,13 +30,23 @@ public:
     // end of the file.
     std::optional<std::span<const std::uint8_t>> bytesAt(std::uint64_t offset, std::size_t count);
 
-private:
+    // The same for a small record looked at once (a signature, an end record): read alone,
+    // it costs no chunk, and it leaves the window where it was.
+    std::optional<std::span<const std::uint8_t>> peek(std::uint64_t offset, std::size_t count);
+
+  private:
     bool holds(std::uint64_t offset, std::size_t count) const noexcept;
+    void reserve(std::size_t count);
 
     const platform::ByteSource& m_source;
+    common::StopPoll m_stop;
+    std::size_t m_chunkSize;
     std::uint64_t m_size;
     std::uint64_t m_start = 0;
-    std::vector<std::uint8_t> m_buffer;
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::size_t m_capacity = 0;
+    std::size_t m_filled = 0;
+    std::vector<std::uint8_t> m_peeked;
 };
 
 } // namespace tarvelo::archive

@@ -1,12 +1,12 @@
 #include "archive/zip_directory.h"
 
-#include <algorithm>
-#include <optional>
-
-#include "archive/read_window.h"
-#include "archive/zip_records.h"
+#include "archive/archive_reader.h"
 #include "common/checked.h"
 #include "common/error.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
 
 namespace tarvelo::archive::zip {
 namespace {
@@ -19,30 +19,36 @@ constexpr std::size_t kTailSize = kEndSearchSize + kZip64LocatorSize;
     throw Error(ErrorNumber::InvalidFileFormat, reason);
 }
 
-// The last bytes of the file, read once; most small archives lie in them whole.
+// The last bytes of the file, read once; the end records lie in them.
 struct FileTail
 {
     std::uint64_t offset = 0;
     std::vector<std::uint8_t> bytes;
 };
 
-FileTail readTail(const platform::ByteSource& source)
+FileTail readTail(ReadWindow& window)
 {
-    const std::uint64_t size = source.size();
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(size, kTailSize));
-    return {size - count, source.read(size - count, count)};
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), kTailSize));
+    const auto bytes = window.bytesAt(window.size() - count, count);
+    return {window.size() - count, {bytes->begin(), bytes->end()}};
 }
 
-// The count bytes at offset, from the tail when it holds them.
-std::vector<std::uint8_t> readRange(const platform::ByteSource& source, const FileTail& tail,
-                                    std::uint64_t offset, std::size_t count)
+// The count bytes at offset (a small record), from the tail when it holds them; nothing
+// when they pass the end of the file.
+std::optional<Bytes> readRange(ReadWindow& window, const FileTail& tail, std::uint64_t offset,
+                               std::size_t count)
 {
     if (offset >= tail.offset && offset - tail.offset <= tail.bytes.size() &&
-        count <= tail.bytes.size() - (offset - tail.offset)) {
-        const auto first = tail.bytes.begin() + static_cast<std::ptrdiff_t>(offset - tail.offset);
-        return {first, first + static_cast<std::ptrdiff_t>(count)};
-    }
-    return source.read(offset, count);
+        count <= tail.bytes.size() - (offset - tail.offset))
+        return Bytes(tail.bytes).subspan(static_cast<std::size_t>(offset - tail.offset), count);
+    return window.peek(offset, count);
+}
+
+bool holdsSignature(ReadWindow& window, const FileTail& tail, std::uint64_t at,
+                    std::uint32_t signature)
+{
+    const auto bytes = readRange(window, tail, at, kSignatureSize);
+    return bytes && hasSignature(*bytes, 0, signature);
 }
 
 // What the end records say of the directory; end is where the first end record begins,
@@ -57,32 +63,31 @@ struct DirectoryFacts
 
 // The ZIP64 end record and its offset. A self-extractor stub in front shifts it like the
 // directory, so the place right before the locator is tried after the locator's offset.
-std::optional<std::pair<std::uint64_t, Zip64EndRecord>> findZip64EndRecord(
-    const platform::ByteSource& source, const FileTail& tail, std::uint64_t locatorAt)
+std::optional<std::pair<std::uint64_t, Zip64EndRecord>>
+findZip64EndRecord(ReadWindow& window, const FileTail& tail, std::uint64_t locatorAt)
 {
-    const std::vector<std::uint8_t> locator = readRange(source, tail, locatorAt, kZip64LocatorSize);
-    if (!hasSignature(locator, 0, kZip64LocatorSignature)) return std::nullopt;
+    const auto locator = readRange(window, tail, locatorAt, kZip64LocatorSize);
+    if (!locator || !hasSignature(*locator, 0, kZip64LocatorSignature)) return std::nullopt;
     const std::uint64_t stated =
-        decodeZip64Locator(std::span(locator).first<kZip64LocatorSize>()).endRecordOffset;
+        decodeZip64Locator(locator->first<kZip64LocatorSize>()).endRecordOffset;
     for (const std::uint64_t at :
          {stated, locatorAt - std::min<std::uint64_t>(locatorAt, kZip64EndRecordSize)}) {
         if (at > locatorAt || locatorAt - at < kZip64EndRecordSize) continue;
-        const std::vector<std::uint8_t> record = readRange(source, tail, at, kZip64EndRecordSize);
-        if (hasSignature(record, 0, kZip64EndRecordSignature))
-            return std::pair(at,
-                             decodeZip64EndRecord(std::span(record).first<kZip64EndRecordSize>()));
+        const auto record = readRange(window, tail, at, kZip64EndRecordSize);
+        if (record && hasSignature(*record, 0, kZip64EndRecordSignature))
+            return std::pair(at, decodeZip64EndRecord(record->first<kZip64EndRecordSize>()));
     }
     return std::nullopt;
 }
 
-DirectoryFacts directoryFacts(const platform::ByteSource& source, const FileTail& tail,
-                              const EndRecord& end, std::uint64_t endAt)
+DirectoryFacts directoryFacts(ReadWindow& window, const FileTail& tail, const EndRecord& end,
+                              std::uint64_t endAt)
 {
     DirectoryFacts facts{end.entriesOnDisk, end.directorySize, end.directoryOffset, endAt};
     const bool saturated = end.entriesOnDisk == kZip64Word || end.directorySize == kZip64Dword ||
                            end.directoryOffset == kZip64Dword;
     if (!saturated || endAt < kZip64LocatorSize) return facts;
-    const auto zip64 = findZip64EndRecord(source, tail, endAt - kZip64LocatorSize);
+    const auto zip64 = findZip64EndRecord(window, tail, endAt - kZip64LocatorSize);
     if (!zip64) return facts;
     const auto& [recordAt, record] = *zip64;
     facts.end = recordAt;
@@ -95,36 +100,35 @@ DirectoryFacts directoryFacts(const platform::ByteSource& source, const FileTail
 // Where the directory starts: at its stated offset, or, when data in front of the archive
 // (a self-extractor stub) shifted everything, its size before the end records. Only a
 // place that holds a central header will do, so a damaged end record costs no large read.
-std::uint64_t directoryStart(const platform::ByteSource& source, const FileTail& tail,
-                             const DirectoryFacts& facts)
+std::optional<std::uint64_t> directoryStart(ReadWindow& window, const FileTail& tail,
+                                            const DirectoryFacts& facts)
 {
     const auto holdsCentralHeader = [&](std::uint64_t at) {
         return at <= facts.end && facts.end - at >= kSignatureSize &&
-               hasSignature(readRange(source, tail, at, kSignatureSize), 0,
-                            kCentralHeaderSignature);
+               holdsSignature(window, tail, at, kCentralHeaderSignature);
     };
     if (holdsCentralHeader(facts.offset)) return facts.offset;
     if (facts.size <= facts.end && holdsCentralHeader(facts.end - facts.size))
         return facts.end - facts.size;
-    fail("no central directory where the end record says");
+    return std::nullopt;
 }
 
-CentralDirectory readByEndRecord(const platform::ByteSource& source, const FileTail& tail,
-                                 std::size_t endInTail)
+// The directory an end record at endInTail describes, when it is where the record says.
+std::optional<DirectoryPlace> placeByEndRecord(ReadWindow& window, const FileTail& tail,
+                                               std::size_t endInTail)
 {
     const Bytes endBytes = Bytes(tail.bytes).subspan(endInTail);
     const EndRecord end = decodeEndRecord(endBytes.first<kEndRecordSize>());
-    CentralDirectory directory;
-    directory.comment.assign(endBytes.begin() + kEndRecordSize,
-                             endBytes.begin() + kEndRecordSize + end.commentLength);
-    const DirectoryFacts facts = directoryFacts(source, tail, end, tail.offset + endInTail);
-    directory.entryCount = facts.entries;
-    if (facts.entries == 0) return directory;
-
-    const std::uint64_t start = directoryStart(source, tail, facts);
-    directory.headers =
-        readRange(source, tail, start, common::checkedCast<std::size_t>(facts.end - start));
-    return directory;
+    const DirectoryFacts facts = directoryFacts(window, tail, end, tail.offset + endInTail);
+    DirectoryPlace place{facts.end, facts.end, facts.entries, {}};
+    if (facts.entries != 0) {
+        const std::optional<std::uint64_t> start = directoryStart(window, tail, facts);
+        if (!start) return std::nullopt;
+        place.start = *start;
+    }
+    const Bytes comment = endBytes.subspan(kEndRecordSize, end.commentLength);
+    place.comment.assign(comment.begin(), comment.end());
+    return place;
 }
 
 // The bytes from a local header to the next record. Streamed ZIP64 writers leave the
@@ -146,10 +150,11 @@ std::uint64_t localRecordSize(ReadWindow& window, std::uint64_t at, const LocalH
     return common::checkedAdd(headerSize, dataSize);
 }
 
-// Steps from local header to local header until a central header; every step moves on.
+// Steps from local header to local header until a central header. Every step moves on,
+// and a place that holds no known record ends the walk: a file that is no ZIP archive is
+// never searched through to its end.
 std::uint64_t walkToCentralDirectory(ReadWindow& window, common::NoticeSink& notices)
 {
-    bool noticed = false;
     for (std::uint64_t at = 0;;) {
         const auto signature = window.bytesAt(at, kSignatureSize);
         if (!signature) fail("no central directory before the end of the file");
@@ -167,41 +172,59 @@ std::uint64_t walkToCentralDirectory(ReadWindow& window, common::NoticeSink& not
             at += kDataDescriptorSize;
             break;
         default:
-            if (!noticed) notices.notice("Unknown header");
-            noticed = true;
-            at += kSignatureSize;
+            notices.notice("Unknown header");
+            fail("no central directory: the local headers end in unknown data");
         }
     }
 }
 
-// The complete central headers that follow one another from offset on.
-std::vector<std::uint8_t> collectCentralHeaders(ReadWindow& window, std::uint64_t offset)
-{
-    std::vector<std::uint8_t> headers;
-    while (const auto fixed = window.bytesAt(offset, kCentralHeaderSize)) {
-        if (!hasSignature(*fixed, 0, kCentralHeaderSignature)) break;
-        const std::size_t total =
-            decodeCentralHeader(fixed->first<kCentralHeaderSize>()).totalSize();
-        const auto whole = window.bytesAt(offset, total);
-        if (!whole) break;
-        headers.insert(headers.end(), whole->begin(), whole->end());
-        offset += total;
-    }
-    return headers;
-}
-
 } // namespace
 
-CentralDirectory readCentralDirectory(const platform::ByteSource& source,
-                                      common::NoticeSink& notices)
+DirectoryPlace locateCentralDirectory(ReadWindow& window, common::NoticeSink& notices)
 {
-    const FileTail tail = readTail(source);
-    if (const std::optional<std::size_t> endAt = findEndRecord(tail.bytes, kEndSearchSize))
-        return readByEndRecord(source, tail, *endAt);
-
-    ReadWindow window(source);
+    const FileTail tail = readTail(window);
+    std::optional<std::size_t> endAt = findEndRecord(tail.bytes, kEndSearchSize);
+    if (endAt) {
+        // A comment may hold the end signature itself: the last record that checks out wins.
+        for (std::optional<std::size_t> at = endAt; at;
+             at = findEndRecord(tail.bytes, kEndSearchSize, *at)) {
+            if (std::optional<DirectoryPlace> place = placeByEndRecord(window, tail, *at))
+                return std::move(*place);
+        }
+        fail("no central directory where the end record says");
+    }
     const std::uint64_t start = walkToCentralDirectory(window, notices);
-    return {collectCentralHeaders(window, start), CentralDirectory::kUncounted, {}};
+    return {start, window.size(), DirectoryPlace::kUncounted, {}};
+}
+
+void visitCentralHeaders(ReadWindow& window, const DirectoryPlace& place, std::uint64_t limit,
+                         CentralHeaderVisitor& visitor, common::NoticeSink& notices)
+{
+    limit = std::min(limit, place.entryCount);
+    std::uint64_t listed = 0;
+    const char* damage = nullptr;
+    for (std::uint64_t at = place.start; listed < limit; ++listed) {
+        const auto fixed = place.end - at >= kCentralHeaderSize
+                               ? window.bytesAt(at, kCentralHeaderSize)
+                               : std::nullopt;
+        if (!fixed || !hasSignature(*fixed, 0, kCentralHeaderSignature)) {
+            if (place.entryCount != DirectoryPlace::kUncounted)
+                damage = "it ends before the entries its end record counts";
+            break;
+        }
+        const CentralHeader header = decodeCentralHeader(fixed->first<kCentralHeaderSize>());
+        const std::size_t total = header.totalSize();
+        if (place.end - at < total) {
+            damage = "a header runs past its end";
+            break;
+        }
+        const auto whole = window.bytesAt(at, total);
+        visitor.centralHeader(header, whole->subspan(kCentralHeaderSize));
+        at += total;
+    }
+    if (!damage) return;
+    if (listed == 0) fail(damage);
+    notices.notice(damagedListingNotice(listed, damage));
 }
 
 } // namespace tarvelo::archive::zip

@@ -35,15 +35,26 @@ bool fromUtf8Host(std::uint16_t versionMadeBy)
 
 } // namespace
 
+std::string_view decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
+                                 const common::CodePage& oemCodePage, std::string& scratch)
+{
+    const std::string_view rawText(reinterpret_cast<const char*>(raw.data()), raw.size());
+    const bool utf8 = common::isValidUtf8(raw);
+    if (utf8 && (origin.flags & kFlagUtf8) != 0) return rawText;
+    if (std::optional<std::string> text = unicodeBlockText(raw, unicodeBlock, origin.extra)) {
+        scratch = std::move(*text);
+        return scratch;
+    }
+    if (utf8 && fromUtf8Host(origin.versionMadeBy)) return rawText;
+    scratch = oemCodePage.toUtf8(raw);
+    return scratch;
+}
+
 std::string decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
                             const common::CodePage& oemCodePage)
 {
-    const bool utf8 = common::isValidUtf8(raw);
-    if (utf8 && (origin.flags & kFlagUtf8) != 0) return asText(raw);
-    if (std::optional<std::string> text = unicodeBlockText(raw, unicodeBlock, origin.extra))
-        return std::move(*text);
-    if (utf8 && fromUtf8Host(origin.versionMadeBy)) return asText(raw);
-    return oemCodePage.toUtf8(raw);
+    std::string scratch;
+    return std::string(decodeEntryText(raw, unicodeBlock, origin, oemCodePage, scratch));
 }
 
 std::string decodeArchiveComment(Bytes raw, const common::CodePage& oemCodePage)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "archive/zip_records.h"
 #include "common/code_page.h"
@@ -21,6 +22,11 @@ struct TextOrigin
 // made for these very bytes, UTF-8 bytes from a UNIX or macOS writer, else the OEM page.
 std::string decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
                             const common::CodePage& oemCodePage);
+
+// The same as a view of raw when raw is the text, else of scratch, which it overwrites:
+// no copy for the usual name that is UTF-8 already.
+std::string_view decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
+                                 const common::CodePage& oemCodePage, std::string& scratch);
 
 // The archive comment has no flag or host of its own: UTF-8 when it is valid UTF-8,
 // else the OEM page.

@@ -1,93 +1,74 @@
 #include "archive/zip_reader.h"
 
-#include <algorithm>
-#include <limits>
-
+#include "archive/read_window.h"
 #include "archive/zip_descriptions.h"
 #include "archive/zip_directory.h"
 #include "archive/zip_names.h"
 #include "archive/zip_records.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tarvelo::archive {
 namespace {
 
-std::string rawText(zip::Bytes bytes)
+// The directory is read in chunks this large: few reads, and memory that stays small.
+constexpr std::size_t kDirectoryChunkSize = 256 * 1024;
+
+std::uint32_t low32(std::uint64_t value)
 {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    return static_cast<std::uint32_t>(value);
 }
 
-// The archive's bits of a 16-bit field in the record's signed field.
-std::int16_t bits16(std::uint16_t value)
+// Turns each central header into a compact record and its texts.
+class EntryCollector final : public zip::CentralHeaderVisitor
 {
-    return static_cast<std::int16_t>(value);
-}
-
-std::int32_t bits32(std::uint64_t value)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-
-ZipEntry makeEntry(const zip::CentralHeader& header, zip::Bytes variable,
-                   const common::CodePage& oemCodePage)
-{
-    const zip::Bytes name = variable.first(header.nameLength);
-    const zip::Bytes extra = variable.subspan(header.nameLength, header.extraLength);
-    const zip::Bytes comment = variable.subspan(std::size_t{header.nameLength} + header.extraLength,
-                                                header.commentLength);
-    const zip::TextOrigin origin{header.flags, header.versionMadeBy, extra};
-    const zip::Zip64Values real = zip::realValues(header, extra);
-
-    ZipEntry entry;
-    entry.VersionMadeBy = bits16(header.versionMadeBy);
-    entry.VersionNeeded = bits16(header.versionNeeded);
-    entry.Flags = bits16(header.flags);
-    entry.Method = bits16(header.method);
-    entry.ModificationTime = bits16(header.modificationTime);
-    entry.ModificationDate = bits16(header.modificationDate);
-    entry.CRC32 = bits32(header.crc32);
-    entry.CompressedSize = real.compressedSize;
-    entry.UncompressedSize = real.uncompressedSize;
-    entry.DiskNumberStart = bits16(header.diskNumberStart);
-    entry.InternalAttributes = bits16(header.internalAttributes);
-    entry.ExternalAttributes = bits32(header.externalAttributes);
-    entry.LocalHeaderOffset = real.localHeaderOffset;
-    entry.FileName = zip::decodeEntryText(name, zip::kExtraUnicodePath, origin, oemCodePage);
-    entry.ExtraField = rawText(extra);
-    entry.FileComment =
-        zip::decodeEntryText(comment, zip::kExtraUnicodeComment, origin, oemCodePage);
-    return entry;
-}
-
-// The complete headers of the directory, up to the promised count; a header with a wrong
-// signature or one cut off ends the table. No more entries than the bytes can hold.
-std::vector<ZipEntry> readEntries(const zip::CentralDirectory& directory,
-                                  const common::CodePage& oemCodePage)
-{
-    const zip::Bytes bytes = directory.headers;
-    const std::uint64_t limit = std::min<std::uint64_t>(
-        {directory.entryCount, bytes.size() / zip::kCentralHeaderSize,
-         static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())});
-    std::vector<ZipEntry> entries;
-    entries.reserve(static_cast<std::size_t>(limit));
-    std::size_t at = 0;
-    while (entries.size() < limit && bytes.size() - at >= zip::kCentralHeaderSize &&
-           zip::hasSignature(bytes, at, zip::kCentralHeaderSignature)) {
-        const zip::CentralHeader header =
-            zip::decodeCentralHeader(bytes.subspan(at).first<zip::kCentralHeaderSize>());
-        if (bytes.size() - at < header.totalSize()) break;
-        const zip::Bytes record = bytes.subspan(at, header.totalSize());
-        entries.push_back(makeEntry(header, record.subspan(zip::kCentralHeaderSize), oemCodePage));
-        at += record.size();
+  public:
+    EntryCollector(RecordTable<ZipRecord>& entries, TextArena& texts,
+                   const common::CodePage& oemCodePage, common::StopCheck& stop)
+        : m_entries(entries), m_texts(texts), m_oemCodePage(oemCodePage), m_stop(stop)
+    {
     }
-    return entries;
-}
 
-std::uint8_t highByte(std::int16_t value)
+    void centralHeader(const zip::CentralHeader& header, zip::Bytes variable) override
+    {
+        m_stop.tick();
+        const zip::Bytes name = variable.first(header.nameLength);
+        const zip::Bytes extra = variable.subspan(header.nameLength, header.extraLength);
+        const zip::Bytes comment = variable.subspan(
+            std::size_t{header.nameLength} + header.extraLength, header.commentLength);
+        const zip::TextOrigin origin{header.flags, header.versionMadeBy, extra};
+        const zip::Zip64Values real = zip::realValues(header, extra);
+
+        std::uint16_t traits = 0;
+        if (header.flags & zip::kFlagEncrypted) traits |= ZipRecord::kEncrypted;
+        if (real.compressedSize == 0) traits |= ZipRecord::kNoData;
+        const std::string_view nameText = zip::decodeEntryText(name, zip::kExtraUnicodePath, origin,
+                                                               m_oemCodePage, m_nameScratch);
+        const std::string_view commentText =
+            comment.empty() ? std::string_view()
+                            : zip::decodeEntryText(comment, zip::kExtraUnicodeComment, origin,
+                                                   m_oemCodePage, m_commentScratch);
+        m_entries.push_back({header.versionMadeBy, header.versionNeeded, header.method, traits,
+                             header.crc32, low32(real.compressedSize), low32(real.uncompressedSize),
+                             m_texts.add(nameText, commentText)});
+    }
+
+  private:
+    RecordTable<ZipRecord>& m_entries;
+    TextArena& m_texts;
+    const common::CodePage& m_oemCodePage;
+    common::StopPoll m_stop;
+    std::string m_nameScratch;
+    std::string m_commentScratch;
+};
+
+std::uint8_t highByte(std::uint16_t value)
 {
-    return static_cast<std::uint8_t>(static_cast<std::uint16_t>(value) >> 8);
+    return static_cast<std::uint8_t>(value >> 8);
 }
 
-std::uint8_t lowByte(std::int16_t value)
+std::uint8_t lowByte(std::uint16_t value)
 {
     return static_cast<std::uint8_t>(value);
 }
@@ -104,19 +85,22 @@ std::int16_t Cls_Zip::Get_Contents(const std::string& ZipName, const ReadContext
     m_state.ArchivePath = ZipName;
     m_state.ZipComment.clear();
     m_state.ReadStatus = 0;
+    m_entries.clear();
+    m_texts.clear();
 
-    const zip::CentralDirectory directory = [&] {
-        const auto source = context.files.openFile(ZipName);
-        return zip::readCentralDirectory(*source, context.notices);
-    }();
-    m_entries = readEntries(directory, m_oemCodePage);
+    const auto source = context.files.openFile(ZipName);
+    ReadWindow window(*source, context.stop, kDirectoryChunkSize);
+    const zip::DirectoryPlace place = zip::locateCentralDirectory(window, context.notices);
+    EntryCollector collector(m_entries, m_texts, m_oemCodePage, context.stop);
+    zip::visitCentralHeaders(window, place, std::numeric_limits<std::int32_t>::max(), collector,
+                             context.notices);
     m_state.EntryCount = static_cast<std::int32_t>(m_entries.size());
     m_state.ReadStatus = 1;
-    m_state.ZipComment = zip::decodeArchiveComment(directory.comment, m_oemCodePage);
+    m_state.ZipComment = zip::decodeArchiveComment(place.comment, m_oemCodePage);
     return 0;
 }
 
-const ZipEntry* Cls_Zip::entry(std::int32_t FileNum) const
+const ZipRecord* Cls_Zip::entry(std::int32_t FileNum) const
 {
     if (InvalidFileNum(FileNum)) return nullptr;
     if (FileNum < 0) throwSubscriptOutOfRange();
@@ -125,74 +109,76 @@ const ZipEntry* Cls_Zip::entry(std::int32_t FileNum) const
 
 std::string Cls_Zip::FileName(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? e->FileName : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? std::string(m_texts.name(e->texts)) : std::string();
 }
 
 std::string Cls_Zip::CommentsFile(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? e->FileComment : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? std::string(m_texts.comment(e->texts)) : std::string();
 }
 
 bool Cls_Zip::IsDir(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e && e->CompressedSize == 0 && !e->FileName.empty() && e->FileName.back() == '/';
+    const ZipRecord* e = entry(FileNum);
+    if (!e || !(e->traits & ZipRecord::kNoData)) return false;
+    const std::string_view name = m_texts.name(e->texts);
+    return !name.empty() && name.back() == '/';
 }
 
 std::string Cls_Zip::Method(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? std::string(zip::MethodName(e->Method)) : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? std::string(zip::MethodName(static_cast<std::int16_t>(e->method))) : std::string();
 }
 
 std::int32_t Cls_Zip::CRC32(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? e->CRC32 : 0;
+    const ZipRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->crc32) : 0;
 }
 
 std::int32_t Cls_Zip::Compressed_Size(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? bits32(e->CompressedSize) : 0;
+    const ZipRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->compressedSize) : 0;
 }
 
 std::int32_t Cls_Zip::UnCompressed_Size(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? bits32(e->UncompressedSize) : 0;
+    const ZipRecord* e = entry(FileNum);
+    return e ? static_cast<std::int32_t>(e->uncompressedSize) : 0;
 }
 
 bool Cls_Zip::Encrypted(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e && (static_cast<std::uint16_t>(e->Flags) & zip::kFlagEncrypted) != 0;
+    const ZipRecord* e = entry(FileNum);
+    return e && (e->traits & ZipRecord::kEncrypted) != 0;
 }
 
 std::string Cls_Zip::SystemMadeBy(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? std::string(zip::SystemName(highByte(e->VersionMadeBy))) : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? std::string(zip::SystemName(highByte(e->versionMadeBy))) : std::string();
 }
 
 std::string Cls_Zip::VersionMadeBy(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? zip::VersionText(lowByte(e->VersionMadeBy)) : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? zip::VersionText(lowByte(e->versionMadeBy)) : std::string();
 }
 
 std::string Cls_Zip::SystemNeeded(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? std::string(zip::SystemName(highByte(e->VersionNeeded))) : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? std::string(zip::SystemName(highByte(e->versionNeeded))) : std::string();
 }
 
 std::string Cls_Zip::VersionNeeded(std::int32_t FileNum) const
 {
-    const ZipEntry* e = entry(FileNum);
-    return e ? zip::VersionText(lowByte(e->VersionNeeded)) : std::string();
+    const ZipRecord* e = entry(FileNum);
+    return e ? zip::VersionText(lowByte(e->versionNeeded)) : std::string();
 }
 
 } // namespace tarvelo::archive

@@ -2,34 +2,28 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "archive/archive_reader.h"
+#include "archive/entry_store.h"
 #include "common/code_page.h"
 
 namespace tarvelo::archive {
 
-// One central directory entry as the reader keeps it. Numbers keep the archive's bits in
-// signed fields of the record's width; sizes and the offset are the real 64-bit values
-// (ZIP64), handed out as their low 32 bits.
-struct ZipEntry
+// One central directory entry as the reader keeps it: the fields the properties need,
+// sizes as their low 32 bits (what the properties hand out), texts in the arena.
+struct ZipRecord
 {
-    std::int16_t VersionMadeBy = 0;
-    std::int16_t VersionNeeded = 0;
-    std::int16_t Flags = 0;
-    std::int16_t Method = 0;
-    std::int16_t ModificationTime = 0;
-    std::int16_t ModificationDate = 0;
-    std::int32_t CRC32 = 0;
-    std::uint64_t CompressedSize = 0;
-    std::uint64_t UncompressedSize = 0;
-    std::int16_t DiskNumberStart = 0;
-    std::int16_t InternalAttributes = 0;
-    std::int32_t ExternalAttributes = 0;
-    std::uint64_t LocalHeaderOffset = 0;
-    std::string FileName;
-    std::string ExtraField; // raw bytes
-    std::string FileComment;
+    static constexpr std::uint16_t kEncrypted = 0x0001;
+    static constexpr std::uint16_t kNoData = 0x0002; // compressed size 0, ZIP64 included
+
+    std::uint16_t versionMadeBy;
+    std::uint16_t versionNeeded;
+    std::uint16_t method;
+    std::uint16_t traits;
+    std::uint32_t crc32;
+    std::uint32_t compressedSize;
+    std::uint32_t uncompressedSize;
+    TextArena::Handle texts;
 };
 
 // Reads the central directory of a ZIP archive into memory and answers by entry number.
@@ -58,10 +52,11 @@ public:
 
 private:
     // Record FileNum, or nothing when the number names no entry (error 9 when negative).
-    const ZipEntry* entry(std::int32_t FileNum) const;
+    const ZipRecord* entry(std::int32_t FileNum) const;
 
     const common::CodePage& m_oemCodePage;
-    std::vector<ZipEntry> m_entries; // entry number i lives at index i - 1
+    RecordTable<ZipRecord> m_entries; // entry number i lives at index i - 1
+    TextArena m_texts;
 };
 
 } // namespace tarvelo::archive

@@ -89,11 +89,12 @@ Zip64Values realValues(const CentralHeader& header, Bytes extra) noexcept
     return values;
 }
 
-std::optional<std::size_t> findEndRecord(Bytes tail, std::size_t searchSize) noexcept
+std::optional<std::size_t> findEndRecord(Bytes tail, std::size_t searchSize,
+                                         std::size_t before) noexcept
 {
     if (tail.size() < kEndRecordSize) return std::nullopt;
     const std::size_t lowest = tail.size() - std::min(searchSize, tail.size());
-    for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > lowest;) {
+    for (std::size_t at = std::min(before, tail.size() - kEndRecordSize + 1); at-- > lowest;) {
         if (le32(tail, at) != kEndRecordSignature) continue;
         const std::size_t commentLength = le16(tail, at + 20);
         if (tail.size() - at - kEndRecordSize >= commentLength) return at;

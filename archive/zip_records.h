@@ -126,8 +126,9 @@ struct Zip64Values
 };
 Zip64Values realValues(const CentralHeader& header, Bytes extra) noexcept;
 
-// Offset in tail of the last end record whose comment ends inside tail, looking at the
-// last searchSize bytes only; nothing when there is none.
-std::optional<std::size_t> findEndRecord(Bytes tail, std::size_t searchSize) noexcept;
+// Offset in tail of the last end record that starts before `before` and whose comment ends
+// inside tail, looking at the last searchSize bytes only; nothing when there is none.
+std::optional<std::size_t> findEndRecord(Bytes tail, std::size_t searchSize,
+                                         std::size_t before = SIZE_MAX) noexcept;
 
 } // namespace tarvelo::archive::zip

@@ -1,9 +1,71 @@
 #include "common/text.h"
 
+#include <cstring>
+
 namespace tarvelo::common {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+std::uint64_t word(const char* at) noexcept
+{
+    std::uint64_t w;
+    std::memcpy(&w, at, sizeof w);
+    return w;
+}
+
+// High bit set in each byte below n (n <= 0x80), possibly also above one that is; so the
+// word holds such a byte exactly when the result is not zero.
+constexpr std::uint64_t bytesBelow(std::uint64_t w, std::uint8_t n) noexcept
+{
+    return (w - kEveryByte * n) & ~w & kHighBits;
+}
+
+// Length of the run of printable ASCII (U+0020 to U+007E) at the start of text, read a word
+// at a time: names are mostly made of it.
+std::size_t printableAsciiRun(std::string_view text) noexcept
+{
+    std::size_t at = 0;
+    for (; text.size() - at >= sizeof(std::uint64_t); at += sizeof(std::uint64_t)) {
+        const std::uint64_t w = word(text.data() + at);
+        if (((w & kHighBits) | bytesBelow(w, 0x20) | bytesBelow(w ^ (kEveryByte * 0x7F), 1)) != 0)
+            break;
+    }
+    while (at < text.size() && text[at] >= 0x20 && text[at] < 0x7F)
+        ++at;
+    return at;
+}
+
+std::size_t asciiRun(std::string_view text) noexcept
+{
+    std::size_t at = 0;
+    for (; text.size() - at >= sizeof(std::uint64_t); at += sizeof(std::uint64_t))
+        if ((word(text.data() + at) & kHighBits) != 0) break;
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80)
+        ++at;
+    return at;
+}
+
+// True for a well-formed sequence that could break or disguise a report line: C0 and C1
+// controls, DEL, the line and paragraph separators, and the bidirectional embeddings,
+// overrides and isolates, which reorder what follows them on the line.
+bool breaksALine(std::string_view sequence) noexcept
+{
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    switch (sequence.size()) {
+    case 1:
+        return at(0) < 0x20 || at(0) == 0x7F;
+    case 2:
+        return at(0) == 0xC2 && at(1) < 0xA0; // U+0080 to U+009F
+    case 3:
+        return at(0) == 0xE2 && ((at(1) == 0x80 && at(2) >= 0xA8 && at(2) <= 0xAE) ||
+                                 (at(1) == 0x81 && at(2) >= 0xA6 && at(2) <= 0xA9));
+    default:
+        return false;
+    }
+}
 
 // Length of the well-formed UTF-8 sequence at the start of bytes (RFC 3629 table),
 // or 0 when it is not one.
@@ -55,6 +117,8 @@ void appendUtf8(std::string& out, char32_t cp)
 bool isValidUtf8(std::string_view bytes)
 {
     while (!bytes.empty()) {
+        bytes.remove_prefix(asciiRun(bytes));
+        if (bytes.empty()) break;
         const std::size_t length = sequenceLength(bytes);
         if (length == 0) return false;
         bytes.remove_prefix(length);
@@ -72,11 +136,14 @@ std::string lineSafe(std::string_view text)
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
+        const std::size_t plain = printableAsciiRun(text);
+        out.append(text.substr(0, plain));
+        text.remove_prefix(plain);
+        if (text.empty()) break;
         const std::size_t length = sequenceLength(text);
-        const bool control = length == 1 && static_cast<unsigned char>(text[0]) < 0x20;
-        if (length == 0 || control) {
+        if (length == 0 || breaksALine(text.substr(0, length))) {
             appendUtf8(out, kReplacement);
-            text.remove_prefix(1);
+            text.remove_prefix(length == 0 ? 1 : length);
         } else {
             out.append(text.substr(0, length));
             text.remove_prefix(length);

@@ -13,9 +13,10 @@ void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8(std::span<const std::uint8_t> bytes);
 
-// Text fit to stand on one report line: every invalid UTF-8 sequence and every C0
-// control character (NUL, TAB, CR, LF and the rest) becomes U+FFFD, so no name can
-// split or forge a line.
+// Text fit to stand on one report line: every invalid UTF-8 sequence, every C0 and C1
+// control character (NUL, TAB, CR, LF, NEL and the rest), DEL, the line and paragraph
+// separators (U+2028, U+2029) and the bidirectional controls (U+202A to U+202E,
+// U+2066 to U+2069) become U+FFFD, so no name can split, forge or disguise a line.
 std::string lineSafe(std::string_view text);
 
 // Upper-cases ASCII letters only, as the archive test and the name order need.

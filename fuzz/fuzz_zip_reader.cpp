@@ -1,4 +1,5 @@
-// Feeds one input to the ZIP reader from memory and asks every property of every entry.
+// Feeds one input to the ZIP reader (from memory, or as a sparse file claiming far more
+// bytes than it holds) and asks every property of every entry.
 // A tarvelo::Error is an accepted outcome; anything else (a crash, another exception, a
 // leak, a hang) is a finding.
 #include <cstddef>

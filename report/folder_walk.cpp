@@ -1,10 +1,13 @@
 #include "report/folder_walk.h"
 
 #include "common/error.h"
+#include "common/stop_check.h"
 #include "common/text.h"
 #include "report/size_text.h"
 
 #include <algorithm>
+#include <functional>
+#include <new>
 
 namespace tarvelo::report {
 namespace {
@@ -43,6 +46,26 @@ class ArchiveNotices final : public common::NoticeSink
     RunUi& m_ui;
     const std::string& m_archivePath;
 };
+
+// Reading an archive's directory or one of its entries skips that archive only, whatever
+// the reader throws (running out of memory included), and a reader's error is never taken
+// for the report file's. A stop ends the read quietly: the walk's next poll ends the run.
+bool guardedRead(std::vector<Problem>& skipped, const std::string& path,
+                 const std::function<void()>& read)
+{
+    try {
+        read();
+        return true;
+    } catch (const common::Stopped&) {
+    } catch (const Error& error) {
+        skipped.push_back({path, error.what()});
+    } catch (const std::bad_alloc&) {
+        skipped.push_back({path, "not enough memory to list it"});
+    } catch (const std::exception& error) {
+        skipped.push_back({path, error.what()});
+    }
+    return false;
+}
 
 } // namespace
 
@@ -110,36 +133,36 @@ void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
         listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folder.path, file.name), file.ref);
 }
 
-// The entries are read before anything is written, so a reader's error is told apart
-// from the report file's; what was read before the error is still written.
+// Each entry is fetched from the reader and written straight away: no second copy of the
+// listing. What was read before a failing entry stays written.
 void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view heading,
                              const std::string& path, std::uint64_t ref)
 {
     std::int32_t count = 0;
-    std::vector<std::string> entries;
     ArchiveNotices notices(m_ui, path);
-    try {
+    guardedRead(m_skipped, path, [&] {
         // Opened through its entry: a name is not always enough to find it again.
         const platform::EntryOpener file(m_volume, path, ref);
-        reader.Get_Contents(path, archive::ReadContext{file, notices});
+        reader.Get_Contents(path, archive::ReadContext{file, notices, m_ui});
         count = reader.FileCount();
         if (m_inventory) m_inventory->archiveListed(count);
-        for (std::int64_t wide = 1; wide <= count; ++wide) {
-            const auto number = static_cast<std::int32_t>(wide);
-            const bool isFolder = reader.IsDir(number);
-            std::string name = common::lineSafe(reader.FileName(number));
-            if (m_inventory) tellEntry(reader, number, name, isFolder);
-            entries.push_back(isFolder ? "[DIR] " + name : std::move(name));
-        }
-    } catch (const Error& error) {
-        m_skipped.push_back({path, error.what()});
-    }
+    });
     if (count <= 0) return;
     m_out.line(kArchiveLevel, heading);
     m_out.line(kArchiveLevel, "Total files/folders: ", std::to_string(count));
     m_out.line(kArchiveLevel, "Files:");
-    for (const std::string& entry : entries)
-        m_out.line(kEntryLevel, entry);
+    std::string name;
+    bool isFolder = false;
+    for (std::int64_t wide = 1; wide <= count; ++wide) {
+        const auto number = static_cast<std::int32_t>(wide);
+        const bool read = guardedRead(m_skipped, path, [&] {
+            isFolder = reader.IsDir(number);
+            name = common::lineSafe(reader.FileName(number));
+            if (m_inventory) tellEntry(reader, number, name, isFolder);
+        });
+        if (!read) return;
+        m_out.line(kEntryLevel, isFolder ? "[DIR] " : "", name);
+    }
 }
 
 // Archive sizes are 32-bit fields kept in signed values; their bits are the size.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/notice_sink.h"
+#include "common/stop_check.h"
 
 namespace tarvelo::report {
 
@@ -25,7 +26,7 @@ struct Progress
 // How a report run talks to its user. The window, the command line and the tests each
 // implement it; notices from the readers (such as "Unknown header") arrive through
 // archiveNotice().
-class RunUi : public common::NoticeSink
+class RunUi : public common::NoticeSink, public common::StopCheck
 {
 public:
     // A reader's notice about the archive at archivePath. The window shows the notice
@@ -44,8 +45,9 @@ public:
     // The caption while the report is written (true) and after (false).
     virtual void setBusy(bool busy) = 0;
     virtual void progress(const Progress& progress) = 0;
-    // Polled during the run: true ends it as interrupted, nothing written.
-    virtual bool stopRequested() = 0;
+    // Polled during the run (inside archive reads too): true ends it as interrupted,
+    // nothing written.
+    bool stopRequested() override = 0;
 };
 
 } // namespace tarvelo::report

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "archive/rar5_records.h"
 #include "tests/archive/rar_fixtures.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvelo::test {
 namespace {
@@ -11,7 +11,8 @@ using rar5::FileHeader;
 Bytes rar5Archive(std::initializer_list<Bytes> headers)
 {
     Bytes out = rar5::signature();
-    for (const Bytes& h : headers) out.insert(out.end(), h.begin(), h.end());
+    for (const Bytes& h : headers)
+        out.insert(out.end(), h.begin(), h.end());
     return out;
 }
 
@@ -135,7 +136,7 @@ TEST(Rar5Reader, EncryptedHeadersListNothing)
     EXPECT_EQ(f.state.ReadStatus, 6);
 }
 
-TEST(Rar5Reader, DamagedHeadersFail)
+TEST(Rar5Reader, DamagedHeadersEndTheListing)
 {
     const auto withSize = [](std::string_view sizeField, std::string_view rest) {
         Bytes out = {0, 0, 0, 0};
@@ -158,10 +159,17 @@ TEST(Rar5Reader, DamagedHeadersFail)
     };
     for (const auto& c : cases) {
         RarFixture f;
-        const Bytes bytes = rar5Archive(
-            {rar5::file(FileHeader("before")), c.damaged, rar5::file(FileHeader("after"))});
-        EXPECT_EQ(failureOf([&] { f.read(bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
-        EXPECT_EQ(f.names(), std::vector<std::string>{"before"}) << c.name;
+        const Bytes bytes =
+            rar5Archive({rar5::file(FileHeader("one")), rar5::file(FileHeader("two")), c.damaged,
+                         rar5::file(FileHeader("after"))});
+        EXPECT_FALSE(failureOf([&] { f.read(bytes); })) << c.name;
+        EXPECT_EQ(f.names(), (std::vector<std::string>{"one", "two"})) << c.name;
+        EXPECT_EQ(f.notices.texts.size(), 1u) << c.name;
+
+        RarFixture first;
+        const Bytes damagedFirst = rar5Archive({c.damaged, rar5::file(FileHeader("after"))});
+        EXPECT_EQ(failureOf([&] { first.read(damagedFirst); }), ErrorNumber::InvalidFileFormat)
+            << c.name;
     }
 }
 

@@ -17,7 +17,6 @@ Bytes concat(std::initializer_list<Bytes> parts)
 void RarFixture::read(std::span<const std::uint8_t> bytes)
 {
     const MemoryArchive files(bytes);
-    IgnoredNotices notices;
     reader.Get_Contents("test.rar", {files, notices});
 }
 

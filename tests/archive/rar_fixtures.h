@@ -18,6 +18,7 @@ struct RarFixture
 {
     archive::ReaderState state;
     archive::Cls_Rar reader{state, common::CodePage::defaultOem()};
+    RecordedNotices notices;
 
     // Reads bytes as the archive "test.rar"; failures reach the caller.
     void read(std::span<const std::uint8_t> bytes);

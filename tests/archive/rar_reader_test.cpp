@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "archive/zip_reader.h"
 #include "tests/archive/rar_fixtures.h"
 #include "tests/support/corpus.h"
+
+#include <gtest/gtest.h>
 
 namespace tarvelo::test {
 namespace {
@@ -217,7 +217,9 @@ TEST(RarReader, WalkSkipsEveryBlockBySize)
     }
 }
 
-TEST(RarReader, DamagedBlockHeadersFail)
+// Damage ends the listing like the end of the file; the entries before it are kept and
+// a notice says why the listing stops there. With nothing before it, the read fails.
+TEST(RarReader, DamagedBlockHeadersEndTheListing)
 {
     const struct
     {
@@ -244,11 +246,20 @@ TEST(RarReader, DamagedBlockHeadersFail)
     };
     for (const auto& c : cases) {
         RarFixture f;
-        const Bytes bytes = rar4::archive(
-            {rar4::marker(), rar4::mainHead(), plainFile("before"), c.damaged, plainFile("after")});
-        EXPECT_EQ(failureOf([&] { f.read(bytes); }), ErrorNumber::InvalidFileFormat) << c.name;
-        EXPECT_EQ(f.names(), std::vector<std::string>{"before"}) << c.name;
+        const Bytes bytes = rar4::archive({rar4::marker(), rar4::mainHead(), plainFile("one"),
+                                           plainFile("two"), c.damaged, plainFile("after")});
+        EXPECT_FALSE(failureOf([&] { f.read(bytes); })) << c.name;
+        EXPECT_EQ(f.names(), (std::vector<std::string>{"one", "two"})) << c.name;
         EXPECT_EQ(f.state.ReadStatus, 6) << c.name;
+        ASSERT_EQ(f.notices.texts.size(), 1u) << c.name;
+        EXPECT_NE(f.notices.texts[0].find("2 entries"), std::string::npos) << c.name;
+
+        RarFixture first;
+        const Bytes damagedFirst =
+            rar4::archive({rar4::marker(), rar4::mainHead(), c.damaged, plainFile("after")});
+        EXPECT_EQ(failureOf([&] { first.read(damagedFirst); }), ErrorNumber::InvalidFileFormat)
+            << c.name;
+        EXPECT_EQ(first.reader.FileCount(), 0) << c.name;
     }
 }
 

@@ -8,9 +8,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/error.h"
 #include "common/notice_sink.h"
+#include "common/stop_check.h"
 #include "platform/byte_source.h"
 
 namespace tarvelo::test {
@@ -33,6 +35,25 @@ class IgnoredNotices final : public common::NoticeSink
 {
 public:
     void notice(std::string_view /*text*/) override {}
+};
+
+class RecordedNotices final : public common::NoticeSink
+{
+public:
+    void notice(std::string_view text) override { texts.emplace_back(text); }
+    std::vector<std::string> texts;
+};
+
+// Asks for a stop from the given poll on, as a user pressing Stop mid-read would.
+class StopAtPoll final : public common::StopCheck
+{
+public:
+    explicit StopAtPoll(int poll) : m_left(poll) {}
+    bool stopRequested() override { return --m_left <= 0; }
+    int pollsLeft() const noexcept { return m_left; }
+
+private:
+    int m_left;
 };
 
 // The number of the error f raises, or nothing when it returns normally.

@@ -11,6 +11,7 @@
 #include "archive/zip_reader.h"
 #include "common/notice_sink.h"
 #include "platform/byte_source.h"
+#include "tests/archive/reader_fixtures.h"
 
 namespace tarvelo::test {
 
@@ -36,13 +37,6 @@ public:
 private:
     std::map<std::string, std::vector<std::uint8_t>> m_files;
     std::shared_ptr<Counts> m_counts = std::make_shared<Counts>();
-};
-
-class RecordedNotices final : public common::NoticeSink
-{
-public:
-    void notice(std::string_view text) override { texts.emplace_back(text); }
-    std::vector<std::string> texts;
 };
 
 // One member of a hand-made archive: local header, data, and its central header.

@@ -56,6 +56,12 @@ TEST(ZipReader, FindsTheDirectoryFromTheEndRecord)
 {
     std::string fakeEndInComment = "PK\x05\x06";
     fakeEndInComment += std::string(16, '\0') + "\x77\x77"; // its comment would pass the end
+    // Ends where the file ends, as a real one would, but its directory is not where it says.
+    const std::string fakeEndRecord = std::string("PK\x05\x06") + std::string(4, '\0') +
+                                      "\x01\x00\x01\x00"
+                                      "\x2E\x00\x00\x00"
+                                      "\x05\x00\x00\x00" +
+                                      std::string(2, '\0');
     const struct
     {
         const char* name;
@@ -67,6 +73,7 @@ TEST(ZipReader, FindsTheDirectoryFromTheEndRecord)
         {"longest comment", {.comment = std::string(0xFFFF, 'c')}, ""},
         {"bytes after the comment", {.comment = "Disc 1"}, "trailing junk"},
         {"end signature inside the comment", {.comment = fakeEndInComment}, ""},
+        {"whole end record inside the comment", {.comment = "note " + fakeEndRecord}, ""},
         {"self-extractor stub in front", {.prefix = std::string(1024, 'M')}, ""},
         {"stub and comment", {.comment = "sfx", .prefix = "MZ stub"}, ""},
         {"ZIP64 end records", {.zip64End = true}, ""},
@@ -86,12 +93,6 @@ TEST(ZipReader, WalksLocalHeadersWhenThereIsNoEndRecord)
     const ZipImage plain = buildZip(kThreeMembers);
     std::vector<std::uint8_t> damagedEnd = plain.bytes;
     poke32(damagedEnd, plain.endRecord, 0);
-    // Sizes left to a data descriptor: the walk lands in the data, two words of it.
-    const ZipImage descriptor =
-        buildZip({{.name = "s.txt", .data = "DATA1234", .flags = 8, .compressedSize = 0}});
-    std::vector<std::uint8_t> descriptorNoEnd = descriptor.bytes;
-    descriptorNoEnd.resize(descriptor.endRecord);
-
     const struct
     {
         const char* name;
@@ -101,7 +102,6 @@ TEST(ZipReader, WalksLocalHeadersWhenThereIsNoEndRecord)
     } cases[] = {
         {"end record cut off", cutAt(plain.bytes, plain.endRecord), kThreeNames, 0},
         {"end signature damaged", damagedEnd, kThreeNames, 0},
-        {"data after a zero-size local header", descriptorNoEnd, {"s.txt"}, 1},
     };
     for (const auto& c : cases) {
         ZipFixture zip;
@@ -115,6 +115,12 @@ TEST(ZipReader, WalksLocalHeadersWhenThereIsNoEndRecord)
 TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
 {
     const ZipImage plain = buildZip(kThreeMembers);
+    // Sizes left to a data descriptor: the walk lands in the data and stops there, so a
+    // large file that is no archive is never searched through.
+    const ZipImage descriptor =
+        buildZip({{.name = "s.txt", .data = "DATA1234", .flags = 8, .compressedSize = 0}});
+    std::vector<std::uint8_t> descriptorNoEnd = descriptor.bytes;
+    descriptorNoEnd.resize(descriptor.endRecord);
     std::vector<std::uint8_t> firstHeaderDamaged = plain.bytes;
     poke32(firstHeaderDamaged, plain.centralHeaders[0], 0x02014B51);
     std::vector<std::uint8_t> offsetOutside = plain.bytes;
@@ -134,6 +140,7 @@ TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
         {"local headers only", cutAt(plain.bytes, plain.centralHeaders[0]), 0},
         {"first central header damaged", firstHeaderDamaged, 0},
         {"directory outside the file", offsetOutside, 0},
+        {"data after a zero-size local header", descriptorNoEnd, 1},
     };
     for (const auto& c : cases) {
         ZipFixture zip;
@@ -142,6 +149,16 @@ TEST(ZipReader, FailsWhenNoDirectoryCanBeFound)
         EXPECT_EQ(zip.state.ReadStatus, 0) << c.name;
         EXPECT_EQ(zip.files.openCount(), 0) << c.name << ": file left open";
     }
+}
+
+TEST(ZipReader, WalkWithoutEndRecordStopsAtTheFirstUnknownData)
+{
+    std::vector<std::uint8_t> bytes = buildZip({{.name = "a.txt", .data = "abc"}}).bytes;
+    bytes.resize(bytes.size() - 22); // no end record
+    bytes.insert(bytes.begin() + 30 + 5 + 3, 16u << 20, 'x');
+    ZipFixture zip;
+    EXPECT_EQ(failureOf([&] { zip.read(bytes); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_LT(zip.files.bytesRead(), 1u << 20) << "searched the data for records";
 }
 
 TEST(ZipReader, DamagedEndRecordCostsNoLargeRead)
@@ -165,23 +182,34 @@ TEST(ZipReader, EntryTableEndsAtTheFirstBrokenHeader)
         return bytes;
     };
     const std::size_t third = plain.centralHeaders[2];
+    // A table cut short by damage is listed with a notice; one that merely holds more
+    // than its count is not damage.
     const struct
     {
         const char* name;
         std::vector<std::uint8_t> bytes;
         Names names;
+        std::size_t notices;
     } cases[] = {
-        {"second signature wrong", damaged(plain.centralHeaders[1], 0x01014B50), {"a.txt"}},
-        {"third header runs into the end record", damaged(third + 28, 0xFFFF), {"a.txt", "dir/"}},
-        {"end record counts fewer", damaged(plain.endRecord + 8, 0x00030002), {"a.txt", "dir/"}},
-        {"end record counts more", damaged(plain.endRecord + 8, 0x00030009), kThreeNames},
+        {"second signature wrong", damaged(plain.centralHeaders[1], 0x01014B50), {"a.txt"}, 1},
+        {"third header runs into the end record",
+         damaged(third + 28, 0xFFFF),
+         {"a.txt", "dir/"},
+         1},
+        {"end record counts fewer", damaged(plain.endRecord + 8, 0x00030002), {"a.txt", "dir/"}, 0},
+        {"end record counts more", damaged(plain.endRecord + 8, 0x00030009), kThreeNames, 1},
     };
     for (const auto& c : cases) {
         ZipFixture zip;
         zip.read(c.bytes);
         EXPECT_EQ(zip.names(), c.names) << c.name;
         EXPECT_EQ(zip.reader.FileCount(), static_cast<std::int32_t>(c.names.size())) << c.name;
+        EXPECT_EQ(zip.notices.texts.size(), c.notices) << c.name;
     }
+    // The first header running past the directory leaves nothing to list: the archive fails.
+    ZipFixture first;
+    EXPECT_EQ(failureOf([&] { first.read(damaged(plain.centralHeaders[0] + 28, 0xFFFF)); }),
+              ErrorNumber::InvalidFileFormat);
 }
 
 TEST(ZipReader, EmptyArchiveHasNoEntriesAndNoError)
@@ -195,7 +223,8 @@ TEST(ZipReader, EmptyArchiveHasNoEntriesAndNoError)
 TEST(ZipReader, CountsFrom32768UpAreUnsigned)
 {
     std::vector<ZipMember> members(40000);
-    for (std::size_t i = 0; i < members.size(); ++i) members[i].name = std::to_string(i);
+    for (std::size_t i = 0; i < members.size(); ++i)
+        members[i].name = std::to_string(i);
     ZipFixture zip;
     zip.read(buildZip(members).bytes);
     ASSERT_EQ(zip.reader.FileCount(), 40000);
@@ -221,12 +250,19 @@ TEST(ZipReader, EntryProperties)
         {{.name = "flag 1", .flags = 0x0001}, false, true, 0, 0, 0},
         {{.name = "flags 9", .flags = 0x0009}, false, true, 0, 0, 0},
         {{.name = "flag 8", .flags = 0x0008}, false, false, 0, 0, 0},
-        {{.name = "big", .crc32 = 0xFFFFFFFF, .compressedSize = 3000000000u,
+        {{.name = "big",
+          .crc32 = 0xFFFFFFFF,
+          .compressedSize = 3000000000u,
           .uncompressedSize = 0x80000000u},
-         false, false, -1, -1294967296, std::numeric_limits<std::int32_t>::min()},
+         false,
+         false,
+         -1,
+         -1294967296,
+         std::numeric_limits<std::int32_t>::min()},
     };
     std::vector<ZipMember> members;
-    for (const auto& c : cases) members.push_back(c.member);
+    for (const auto& c : cases)
+        members.push_back(c.member);
     ZipFixture zip;
     zip.read(buildZip(members).bytes);
     ASSERT_EQ(zip.reader.FileCount(), static_cast<std::int32_t>(members.size()));
@@ -255,7 +291,8 @@ TEST(ZipReader, DescribesCodedFields)
     };
     std::vector<ZipMember> members;
     for (const auto& c : cases)
-        members.push_back({.versionMadeBy = c.madeBy, .versionNeeded = c.needed, .method = c.method});
+        members.push_back(
+            {.versionMadeBy = c.madeBy, .versionNeeded = c.needed, .method = c.method});
     ZipFixture zip;
     zip.read(buildZip(members).bytes);
     for (std::int32_t i = 1; i <= zip.reader.FileCount(); ++i) {
@@ -273,13 +310,18 @@ TEST(ZipReader, Zip64ValuesHandOutTheirLow32Bits)
     const auto zip64Extra = [](std::initializer_list<std::uint64_t> values) {
         ByteBuilder block;
         block.u16(0x0001).u16(static_cast<std::uint16_t>(8 * values.size()));
-        for (const std::uint64_t value : values) block.u64(value);
+        for (const std::uint64_t value : values)
+            block.u64(value);
         return std::string(block.data().begin(), block.data().end());
     };
     const std::vector<ZipMember> members = {
-        {.name = "huge.bin", .compressedSize = 0xFFFFFFFF, .uncompressedSize = 0xFFFFFFFF,
+        {.name = "huge.bin",
+         .compressedSize = 0xFFFFFFFF,
+         .uncompressedSize = 0xFFFFFFFF,
          .extra = zip64Extra({0x100000005, 0x100000003})},
-        {.name = "only compressed", .compressedSize = 0xFFFFFFFF, .uncompressedSize = 7,
+        {.name = "only compressed",
+         .compressedSize = 0xFFFFFFFF,
+         .uncompressedSize = 7,
          .extra = zip64Extra({0x200000009})},
         {.name = "looks empty/", .compressedSize = 0xFFFFFFFF, .extra = zip64Extra({0x100000000})},
     };
@@ -345,7 +387,9 @@ TEST(ZipReader, SharedStateFollowsTheLatestRead)
         << "past the first reader's own table";
 
     // A failed read hands nothing out but leaves the count.
-    EXPECT_EQ(failureOf([&] { second.Get_Contents("missing.zip", {files, notices}); }),
+    EXPECT_EQ(failureOf([&] {
+                  second.Get_Contents("missing.zip", {files, notices});
+              }),
               ErrorNumber::FileNotFound);
     EXPECT_EQ(state.ArchivePath, "missing.zip");
     EXPECT_EQ(second.FileCount(), 5);

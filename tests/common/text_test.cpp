@@ -26,6 +26,21 @@ TEST(LineSafe, KeepsValidTextAndReplacesWhatCouldBreakALine)
         {"overlong slash", "\xC0\xAF", "\uFFFD\uFFFD", false},
         {"surrogate", "\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", false},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD", false},
+        {"delete",
+         "a\x7F"
+         "b",
+         "a\uFFFDb", true},
+        {"next line and other C1 controls", "a\u0085b\u009Bc", "a\uFFFDb\uFFFDc", true},
+        {"line and paragraph separators", "a\u2028b\u2029c", "a\uFFFDb\uFFFDc", true},
+        {"bidirectional overrides", "evil\u202Etxt.exe\u202A\u202C",
+         "evil\uFFFDtxt.exe\uFFFD\uFFFD", true},
+        {"bidirectional isolates", "\u2066x\u2069\u2068", "\uFFFDx\uFFFD\uFFFD", true},
+        {"neighbours of the replaced ranges", "\u00A0\u2027\u202F\u2065\u206A",
+         "\u00A0\u2027\u202F\u2065\u206A", true},
+        {"control deep in a long ASCII run", std::string(40, 'a') + "\n" + std::string(9, 'b'),
+         std::string(40, 'a') + "\uFFFD" + std::string(9, 'b'), true},
+        {"invalid byte deep in a long ASCII run", std::string(17, 'a') + "\xFF",
+         std::string(17, 'a') + "\uFFFD", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(lineSafe(c.in), c.out) << c.name;
