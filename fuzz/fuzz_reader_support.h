@@ -17,10 +17,10 @@ namespace tarvelo::fuzz {
 // A file that claims far more bytes than it holds, as a sparse file does: the held bytes
 // lie at its start and again at its end, zeros between, so records at either end can
 // point gigabytes away and counts can claim what no memory holds.
-class SparseByteSource final : public platform::ByteSource
+class TwoEndedSparseSource final : public platform::ByteSource
 {
   public:
-    SparseByteSource(std::span<const std::uint8_t> held, std::uint64_t size)
+    TwoEndedSparseSource(std::span<const std::uint8_t> held, std::uint64_t size)
         : m_held(held), m_size(std::max<std::uint64_t>(size, held.size()))
     {
     }
@@ -68,7 +68,7 @@ class InputOpener final : public platform::FileOpener
         std::uint64_t size = 0;
         for (std::size_t i = headSize; i-- > kSparseTag.size();)
             size = size << 8 | m_bytes[i];
-        return std::make_unique<SparseByteSource>(m_bytes.subspan(headSize), size);
+        return std::make_unique<TwoEndedSparseSource>(m_bytes.subspan(headSize), size);
     }
 
   private:

@@ -22,7 +22,7 @@ class SparseFile final : public platform::FileOpener
     }
     std::unique_ptr<platform::ByteSource> openFile(const std::string&) const override
     {
-        return std::make_unique<fuzz::SparseByteSource>(m_held, m_size);
+        return std::make_unique<fuzz::TwoEndedSparseSource>(m_held, m_size);
     }
 
   private:
