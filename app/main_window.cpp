@@ -40,14 +40,13 @@ QStringList localFiles(const QMimeData& data)
     return paths;
 }
 
-// Qt's own dialog, as for saving, so that it speaks the window's language everywhere.
 QStringList chooseImages(QWidget& owner)
 {
     QFileDialog dialog(&owner, text("Otvori sliku diska"));
     dialog.setObjectName(QStringLiteral("openDialog"));
     dialog.setNameFilters({text("Slike diska (*.iso)"), text("Svi fajlovi (*)")});
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    useOwnFileDialog(dialog);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 

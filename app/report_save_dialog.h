@@ -10,6 +10,9 @@ class QWidget;
 
 namespace tarvelo::app {
 
+// Qt's own file dialog, the same on every desktop and in the window's language.
+void useOwnFileDialog(QFileDialog& dialog);
+
 // CDlg, the save dialog of every run: it offers the file chosen in the run before, and
 // asks nothing about an existing file (the run asks that itself).
 class ReportSaveDialog

@@ -46,11 +46,10 @@ struct OpticalDrive
 
 // The optical drives the kernel knows: block devices srN whose SCSI device type is 5
 // (CD/DVD) or 4 (write-once), in numeric order, each with its node under dev/, then the
-// loop devices that hold an ISO 9660 or UDF image (always holding their disc): read through the
-// device, or through the image file when only that can be read. sysfs and /dev are read
-// below root ("/" on a running system, a fake tree in tests). A drive
-// gets its label when the probe finds a disc and the volume opener can open it by its
-// device path.
+// loop devices that hold an ISO 9660 or UDF image (always holding their disc), read
+// through the device, or through the image file when only that can be read. sysfs and
+// /dev are read below root ("/" on a running system, a fake tree in tests). A drive gets
+// its label when the probe finds a disc and the volume opener can open its source.
 std::vector<OpticalDrive> findOpticalDrives(const std::filesystem::path& root,
                                             const DiscProbe& probe,
                                             const VolumeOpener& volumes);

@@ -18,6 +18,18 @@ Da li želite da zamenite postojeći fajl?</source>
 Do you want to replace the existing file?</translation>
     </message>
     <message>
+        <source>Folder</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>Fajl</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>%1 fajl</source>
+        <translation>%1 file</translation>
+    </message>
+    <message>
         <source>Greška prilikom brisanja fajla.</source>
         <translation>The file could not be deleted.</translation>
     </message>

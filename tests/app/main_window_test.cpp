@@ -186,6 +186,9 @@ void MainWindowTest::aboutWindowOpensAndClosesAgainAndAgain()
                 problems << "not centred";
             auto* image = about.findChild<QLabel*>(QStringLiteral("Image1"));
             if (image->toolTip() != QStringLiteral("Click to close")) problems << "tooltip";
+            for (const auto key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space})
+                QTest::keyClick(&about, key);
+            if (!about.isVisible()) problems << "closed by a key";
             QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(200, 180));
         });
     }

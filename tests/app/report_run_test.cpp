@@ -4,8 +4,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QLabel>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
@@ -190,6 +193,9 @@ void ReportRunTest::saveDialogOffersThePreviousChoice()
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    // File types are named in the window's language, not by the system.
+    QCOMPARE(dialog->iconProvider()->type(QFileInfo(QStringLiteral("/r.txt"))),
+             QStringLiteral("TXT fajl"));
 
     qobject_cast<QComboBox*>(control("cmbCD"))->setCurrentIndex(0);
     const QString path = QString::fromStdString(m_services->reportPath("first.txt"));
@@ -239,6 +245,11 @@ void ReportRunTest::windowTakesNoInputWhileTheRunWorks()
     QTest::keyClick(control("cmbCD"), Qt::Key_Down);
     QTest::mouseClick(control("Image1"), Qt::LeftButton);
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QStringLiteral("/discs/disc07.iso"))});
+    QDragEnterEvent drag(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_window.get(), &drag);
+    QVERIFY(!drag.isAccepted()); // a file cannot be dropped now
     for (const char* name : {"cmbCD", "cmdGenreate", "cmdExit", "chbZIP", "chbRAR", "Image1"})
         QVERIFY2(control(name)->isEnabled(), name);
 
