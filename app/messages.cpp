@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "app/latin_script.h"
+
 namespace tarvelo::app {
 namespace {
 
@@ -12,7 +14,8 @@ constexpr std::size_t kSkippedArchivesNamed = 3;
 QString problemLine(const report::Problem& problem)
 {
     return QStringLiteral("\n%1: %2")
-        .arg(QString::fromStdString(problem.path), QString::fromStdString(problem.reason));
+        .arg(QString::fromStdString(problem.path),
+             toLatinScript(QString::fromStdString(problem.reason)));
 }
 
 QString problemLine(const std::optional<report::Problem>& problem)
@@ -87,7 +90,7 @@ Message noticeMessage(const QString& text)
 Message cannotAddMessage(const QString& path, const QString& reason)
 {
     return {QMessageBox::Critical, text("Nije slika diska ni folder koji može da se pročita.") +
-                                       QStringLiteral("\n%1: %2").arg(path, reason)};
+                                       QStringLiteral("\n%1: %2").arg(path, toLatinScript(reason))};
 }
 
 std::optional<Message> outcomeMessage(const report::RunOutcome& outcome, bool discThere)

@@ -1,3 +1,4 @@
+#include "app/latin_script.h"
 #include "app/messages.h"
 
 #include <QtTest>
@@ -26,6 +27,8 @@ class MessagesTest : public QObject
   private slots:
     void endingsSayWhatHappened_data();
     void endingsSayWhatHappened();
+    void systemReasonsComeInLatinScript_data();
+    void systemReasonsComeInLatinScript();
 };
 
 void MessagesTest::endingsSayWhatHappened_data()
@@ -65,6 +68,30 @@ void MessagesTest::endingsSayWhatHappened()
                                      QLatin1String(icons.valueToKey(shown->icon)), shown->text)
                                : QString();
     QCOMPARE(seen, message);
+}
+
+void MessagesTest::systemReasonsComeInLatinScript_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("Serbian Cyrillic")
+        << "Нема такве датотеке или директоријума" << "Nema takve datoteke ili direktorijuma";
+    QTest::newRow("letters written with two") << "Љиљана, ЊИВА и Џеп" << "Ljiljana, NjIVA i Džep";
+    QTest::newRow("another language left alone")
+        << "Нет такого файла или каталога" << "Нет такого файла или каталога";
+    QTest::newRow("Latin script untouched") << "Input/output error" << "Input/output error";
+}
+
+void MessagesTest::systemReasonsComeInLatinScript()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, shown);
+    QCOMPARE(app::toLatinScript(reason), shown);
+
+    report::RunOutcome ending = outcome(report::OutcomeKind::NotReady);
+    ending.problem->reason = reason.toStdString();
+    QVERIFY(app::outcomeMessage(ending, true)->text.endsWith(": " + shown));
 }
 
 } // namespace tarvelo::test
