@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QShortcut>
 
+#include <utility>
+
 #include "app/about_window.h"
 #include "app/background_run.h"
 #include "app/messages.h"
@@ -162,13 +164,11 @@ void MainWindow::finishRun()
     const report::RunOutcome outcome = m_run->outcome();
     m_run.reset();
     setWindowTitle(idleCaption()); // a stopped run leaves its caption behind
-    if (m_closeAfterRun) {
-        close();
-        return;
-    }
     const bool discThere = outcome.kind == report::OutcomeKind::NotReady && outcome.problem &&
                            m_drives.holdsDisc(outcome.problem->path);
+    // A run that ended before the user's stop came is told as it ended, closing or not.
     if (const auto message = outcomeMessage(outcome, discThere)) showMessage(this, *message);
+    if (std::exchange(m_closeAfterRun, false)) close();
 }
 
 void MainWindow::on_cmdExit_clicked()

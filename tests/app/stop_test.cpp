@@ -38,6 +38,7 @@ class StopTest : public QObject
     void captionShowsTheShareWritten();
     void escapeOrClosingAsksBeforeStopping_data();
     void escapeOrClosingAsksBeforeStopping();
+    void reportFinishedDuringTheQuestionIsTold();
 
   private:
     std::unique_ptr<AppServices> m_services;
@@ -150,6 +151,35 @@ void StopTest::escapeOrClosingAsksBeforeStopping()
         std::distance(std::filesystem::directory_iterator(m_services->reports.path()),
                       std::filesystem::directory_iterator());
     QCOMPARE(files, 1);
+}
+
+void StopTest::reportFinishedDuringTheQuestionIsTold()
+{
+    m_services->reports.write("r.txt", "old");
+    qobject_cast<QComboBox*>(m_window->findChild<QWidget*>(QStringLiteral("cmbCD")))
+        ->setCurrentIndex(0);
+    m_services->outputs.close();
+    const auto report = m_services->reports.path() / "r.txt";
+    ModalScript script({"save:" + QString::fromStdString(report.string()), "Yes"});
+    script.add([&](QWidget& question) {
+        // The run goes on while the user reads the question, and ends before the answer.
+        m_services->outputs.open();
+        if (QTest::qWaitFor([&] { return fileText(report) != "old"; }))
+            ModalScript::press(QStringLiteral("Yes"))(question);
+        else
+            question.close();
+    });
+    script.add(ModalScript::press(QStringLiteral("Ok")));
+    QTest::mouseClick(m_window->findChild<QWidget*>(QStringLiteral("cmdGenreate")),
+                      Qt::LeftButton);
+    QTRY_VERIFY(m_services->outputs.waiting());
+    QVERIFY(!m_window->close());
+    QTRY_VERIFY(script.done() && !m_window->isRunning() &&
+                QApplication::activeModalWidget() == nullptr);
+
+    QCOMPARE(script.seen().mid(2), QStringList({kStopQuestion, kDone}));
+    QVERIFY(fileText(report).starts_with("Tarvelo\r\n"));
+    QVERIFY(!m_window->isVisible()); // closed, as asked, once told
 }
 
 } // namespace tarvelo::test
