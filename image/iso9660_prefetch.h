@@ -15,8 +15,9 @@ namespace tarvelo::image::iso9660 {
 constexpr std::uint64_t kMaxReadGap = std::uint64_t{64} << 10;
 // The runs read and kept for the folders in them never hold more memory than this.
 constexpr std::size_t kMaxPrefetchedBytes = std::size_t{32} << 20;
-// A path table is read this far at most: it only tells where to read ahead.
-constexpr std::size_t kMaxPathTableBytes = std::size_t{4} << 20;
+// A path table is read this far at most, in one request like any other: it only tells
+// where to read ahead.
+constexpr std::size_t kMaxPathTableBytes = kDirectoryReadSize;
 
 // Reads folders' records ahead of their listing. The folders to come are known from the
 // path table and from every folder read, which is looked into for its subfolders; a
