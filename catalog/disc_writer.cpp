@@ -84,7 +84,7 @@ void DiscWriter::refuseSameDisc(const DiscRecord& candidate)
             throw Error(ErrorNumber::PathFileAccess,
                         "the catalogue already holds this disc as number " +
                             std::to_string(same.id) + " ('" + same.label +
-                            "'); give --replace to add it again in its place");
+                            "'); tarvelo-catalog add --replace puts it in its place");
         removeRows(m_catalog.db(), same);
     }
 }

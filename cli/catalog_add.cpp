@@ -1,6 +1,7 @@
 #include "cli/catalog_commands.h"
 
 #include "catalog/disc_writer.h"
+#include "cli/catalog_source.h"
 #include "cli/cli_run_ui.h"
 #include "cli/interrupt.h"
 #include "cli/outcome_text.h"
@@ -10,8 +11,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
 
 namespace tarvelo::cli {
 namespace {
@@ -99,18 +98,6 @@ int addOne(const CatalogOptions& options, catalog::Catalog& catalog, const std::
 }
 
 } // namespace
-
-SourceIdentity identifySource(const std::string& source)
-{
-    std::error_code error;
-    const auto status = std::filesystem::status(source, error);
-    if (std::filesystem::is_directory(status)) {
-        const auto absolute = std::filesystem::weakly_canonical(source, error);
-        return {error ? source : absolute.string(), std::string(catalog::kFromFolder)};
-    }
-    if (std::filesystem::is_block_file(status)) return {source, std::string(catalog::kFromDrive)};
-    return {source, std::string(catalog::kFromImage)};
-}
 
 int addDiscs(const CatalogOptions& options, const std::string& catalogFile, char decimalSeparator)
 {

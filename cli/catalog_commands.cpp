@@ -1,22 +1,15 @@
 #include "cli/catalog_commands.h"
 
 #include "catalog/check.h"
+#include "cli/catalog_source.h"
 #include "cli/cli_run_ui.h"
 #include "cli/outcome_text.h"
 #include "common/error.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
 namespace tarvelo::cli {
 namespace {
-
-std::string environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 
 int removeDisc(const CatalogOptions& options, const std::string& catalogFile)
 {
@@ -39,26 +32,6 @@ int checkCatalogue(const std::string& catalogFile)
 }
 
 } // namespace
-
-std::string catalogPath(const std::string& given)
-{
-    if (!given.empty()) return given;
-    if (std::string fromEnvironment = environment("TARVELO_CATALOG"); !fromEnvironment.empty())
-        return fromEnvironment;
-    std::filesystem::path data = environment("XDG_DATA_HOME");
-    if (data.empty() || data.is_relative()) {
-        const std::string home = environment("HOME");
-        if (home.empty())
-            throw Error(ErrorNumber::PathNotFound,
-                        "no HOME to keep the catalogue in; give --catalog FILE");
-        data = std::filesystem::path(home) / ".local" / "share";
-    }
-    const std::filesystem::path folder = data / "tarvelo";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) throw Error(ErrorNumber::PathFileAccess, folder.string() + ": " + error.message());
-    return (folder / "catalog.sqlite").string();
-}
 
 int runCatalogCommand(const CatalogOptions& options, char decimalSeparator)
 {

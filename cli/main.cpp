@@ -16,6 +16,7 @@
 #include "cli/cli_run_ui.h"
 #include "cli/code_page_list.h"
 #include "cli/interrupt.h"
+#include "cli/locale_separator.h"
 #include "cli/options.h"
 #include "cli/report_command.h"
 
@@ -32,18 +33,6 @@ void openMissingStandardDescriptors()
         // The lowest free descriptor is this one.
         if (::open("/dev/null", O_RDWR) != fd) std::_Exit(1);
     }
-}
-
-// The locale's decimal separator, read once; numbers are formatted by the program
-// itself afterwards, so the C locale is put back for everything else.
-char localeDecimalSeparator()
-{
-    std::setlocale(LC_NUMERIC, "");
-    const char* point = std::localeconv()->decimal_point;
-    // A separator of several bytes cannot stand in one char; the point does instead.
-    const char separator = point != nullptr && std::strlen(point) == 1 ? point[0] : '.';
-    std::setlocale(LC_NUMERIC, "C");
-    return separator;
 }
 
 int run(const std::vector<std::string>& args)

@@ -22,6 +22,7 @@ enum Key : int
     kNoZip,
     kNoRar,
     kCodePage,
+    kCatalog,
 };
 
 // "-" first: operands come back in their place, whatever POSIXLY_CORRECT says; ":" next:
@@ -36,6 +37,7 @@ constexpr option kLongOptions[] = {
     {"no-zip", no_argument, nullptr, kNoZip},
     {"no-rar", no_argument, nullptr, kNoRar},
     {"codepage", required_argument, nullptr, kCodePage},
+    {"catalog", optional_argument, nullptr, kCatalog},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -152,6 +154,9 @@ bool Parser::apply(int key, const std::string& typed)
         return setOutput(typed);
     case kCodePage:
         return setCodePage(typed);
+    case kCatalog:
+        m_parsed.options.catalog = optarg != nullptr ? optarg : "";
+        return true;
     case kHelp:
         return stopWith(Command::Help);
     case kVersion:
@@ -259,6 +264,8 @@ Options:
       --no-rar        do not list the entries of .rar archives
       --codepage NAME code page of archive names that carry no encoding
                       (default CP852; "--codepage help" lists the names)
+      --catalog[=FILE] also add the disc to the catalogue FILE (default: that of
+                      tarvelo-catalog), in the same one scan
   -q, --quiet         show no progress bar
   -h, --help          show this help and exit
       --version       show the version and licence and exit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -22,6 +23,8 @@ struct Options
     bool listRar = true;
     common::CodePage oemCodePage = common::CodePage::defaultOem();
     bool quiet = false;
+    // --catalog: also add the disc to this catalogue ("" for the default one).
+    std::optional<std::string> catalog;
 };
 
 enum class Command

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "cli/catalog_source.h"
 #include "cli/cli_run_ui.h"
 #include "cli/interrupt.h"
 #include "cli/outcome_text.h"
@@ -62,7 +63,8 @@ std::optional<report::RunOutcome> refusedDestination(const platform::PosixOutput
     }
 }
 
-report::RunOutcome runReportTo(const Options& options, char decimalSeparator, CliRunUi& ui)
+report::RunOutcome runReportTo(const Options& options, char decimalSeparator, CliRunUi& ui,
+                               report::InventorySink* inventory)
 {
     const platform::HostVolumeOpener volumes;
     platform::PosixOutputService files(&temporaryFileWatch());
@@ -76,7 +78,7 @@ report::RunOutcome runReportTo(const Options& options, char decimalSeparator, Cl
     report::ReaderSet readers(options.oemCodePage);
     const report::RunRequest request{options.source, options.listZip, options.listRar,
                                      decimalSeparator};
-    return report::runReport(request, {volumes, outputs, readers.readers()}, ui);
+    return report::runReport(request, {volumes, outputs, readers.readers(), inventory}, ui);
 }
 
 } // namespace
@@ -84,7 +86,17 @@ report::RunOutcome runReportTo(const Options& options, char decimalSeparator, Cl
 int runReportCommand(const Options& options, char decimalSeparator)
 {
     CliRunUi ui(uiSettings(options));
-    report::RunOutcome outcome = runReportTo(options, decimalSeparator, ui);
+    std::optional<ReportCatalog> catalog;
+    if (options.catalog) {
+        try {
+            catalog.emplace(*options.catalog, options.source, decimalSeparator);
+        } catch (const Error& error) {
+            ui.say(std::string("cannot use the catalogue: ") + error.what() + "; no report written");
+            return 1;
+        }
+    }
+    report::RunOutcome outcome =
+        runReportTo(options, decimalSeparator, ui, catalog ? &catalog->sink() : nullptr);
     // A reader that left (a pager quit) ends the program as it would any other: quietly.
     if (outcome.kind == report::OutcomeKind::Failed && pipeBroken()) endBySignal(SIGPIPE);
     // A stop that cut the question short or a write short is an interrupt, not a failure.
@@ -93,7 +105,11 @@ int runReportCommand(const Options& options, char decimalSeparator)
     if (cutShort && interruptRequested()) outcome.kind = report::OutcomeKind::Interrupted;
     for (const std::string& message : outcomeMessages(outcome))
         ui.say(message);
+    bool notCatalogued = false;
+    if (catalog) ui.say(catalog->finish(outcome, notCatalogued));
     endIfInterrupted();
+    // The report is there, but the disc the user asked to catalogue is not.
+    if (notCatalogued && exitStatus(outcome) == 0) return 1;
     return exitStatus(outcome);
 }
 

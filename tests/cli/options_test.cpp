@@ -16,7 +16,8 @@ using Args = std::vector<std::string>;
 std::string describe(const Options& o)
 {
     return o.source + " -> " + o.output + (o.force ? " force" : "") + (o.quiet ? " quiet" : "") +
-           (o.listZip ? " zip" : "") + (o.listRar ? " rar" : "") + " " + o.oemCodePage.name();
+           (o.listZip ? " zip" : "") + (o.listRar ? " rar" : "") + " " + o.oemCodePage.name() +
+           (o.catalog ? " catalog=" + *o.catalog : "");
 }
 
 TEST(CommandLine, ValidFormsGiveTheirOptions)
@@ -39,6 +40,10 @@ TEST(CommandLine, ValidFormsGiveTheirOptions)
          "-disc -> r.txt zip rar CP852"},
         {"long options shortened", {"--out=r.txt", "--forc", "--code", "CP437", "--no-z", "disc"},
          "disc -> r.txt force rar CP437"},
+        {"default catalogue, the next word the source", {"--catalog", "disc", "-o", "r.txt"},
+         "disc -> r.txt zip rar CP852 catalog="},
+        {"catalogue named", {"--catalog=c.sqlite", "disc", "-o", "r.txt"},
+         "disc -> r.txt zip rar CP852 catalog=c.sqlite"},
     };
     for (const auto& c : cases) {
         const auto parsed = parseCommandLine(c.args);
