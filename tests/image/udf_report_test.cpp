@@ -6,6 +6,7 @@
 #include "tests/image/xorriso_image.h"
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -45,6 +46,49 @@ TEST(UdfReport, BridgeImageReportsAsTheTreeItWasMadeFrom)
     EXPECT_EQ(disc.outcome.skippedArchives.size(), 1u);
     EXPECT_EQ(disc.body, tree.body);
     expectFactsOfUdfinfo(image, "bridge");
+}
+
+// What newfs_udf formats and udfclient fills (UDF 2.01, the NetBSD writer's layout).
+void makeUdfclientImage(const fs::path& tree, const fs::path& image)
+{
+    test::commandOutput("dd if=/dev/zero bs=64k count=400 status=none of=" + test::quoted(image) +
+                        " && newfs_udf -L 'UDFCLIENT DISC' " + test::quoted(image) + " >/dev/null 2>&1");
+    // udfclient shows each logical volume as a folder of the root, named after the volume.
+    const std::string listing = test::commandOutput("printf 'ls\nquit\n' | udfclient " +
+                                                    test::quoted(image) + " 2>/dev/null");
+    const auto end = listing.find(":fileset");
+    const auto start = listing.rfind("  ", end) + 2;
+    std::string commands = "cd \"" + listing.substr(start, end + 8 - start) + "\"\nlcd " +
+                           tree.string() + "\n";
+    for (const auto& entry : fs::directory_iterator(tree))
+        commands += "put \"" + entry.path().filename().string() + "\"\n";
+    std::ofstream(image.string() + ".commands") << commands << "quit\n";
+    test::commandOutput("udfclient -W " + test::quoted(image) + " < " +
+                        test::quoted(image.string() + ".commands") + " >/dev/null 2>&1");
+}
+
+TEST(UdfReport, UdfclientImageReportsAsTheTreeItWasMadeFrom)
+{
+    if (!test::commandAvailable("udfclient") || !test::commandAvailable("udfinfo"))
+        GTEST_SKIP() << "udfclient or udftools is not installed";
+    const test::TempDir dir;
+    test::writeMixedTree(dir.path() / "tree");
+    // udfclient records each byte of a UTF-8 name as one 8-bit character (7-Zip shows the
+    // same), so only the names in ASCII are the tree's.
+    std::vector<fs::path> unicode;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "tree")) {
+        const std::string name = entry.path().filename().string();
+        if (std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; }))
+            unicode.push_back(entry.path());
+    }
+    for (const auto& path : unicode) fs::remove_all(path);
+    const auto tree = test::reportOf(dir.path() / "tree", dir.path() / "tree.txt");
+    const fs::path image = dir.path() / "udfclient.udf";
+    makeUdfclientImage(dir.path() / "tree", image);
+    const auto disc = test::reportOf(image, dir.path() / "image.txt");
+    EXPECT_EQ(disc.outcome.kind, report::OutcomeKind::Done);
+    EXPECT_EQ(disc.body, tree.body);
+    expectFactsOfUdfinfo(image, "udfclient");
 }
 
 // Every revision on every kind of media that mkudffs formats (Type 1, sparable, virtual
