@@ -4,21 +4,10 @@
 
 #include <algorithm>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 namespace tarvelo::image::iso9660 {
 namespace {
-
-// The volume recognition descriptors that UDF puts where ISO 9660 has its own.
-bool hasUdfIdentifier(Sector sector)
-{
-    const std::string_view identifier(reinterpret_cast<const char*>(sector.data()) +
-                                          kDescriptorIdentifierAt,
-                                      kStandardIdentifier.size());
-    return identifier == "BEA01" || identifier == "NSR02" || identifier == "NSR03" ||
-           identifier == "TEA01";
-}
 
 bool isUsable(const VolumeDescriptor& descriptor)
 {
@@ -44,13 +33,9 @@ VolumeDescriptor chooseVolumeDescriptor(const platform::ByteSource& disc, std::u
 {
     const auto sectors = readDescriptorSectors(disc, sessionStartSector);
     std::optional<VolumeDescriptor> primary;
-    bool udf = false;
     for (std::size_t at = 0; at < sectors.size(); at += kSectorSize) {
         const Sector sector(sectors.data() + at, kSectorSize);
-        if (!hasStandardIdentifier(sector)) {
-            udf = hasUdfIdentifier(sector);
-            break;
-        }
+        if (!hasStandardIdentifier(sector)) break;
         const auto type = descriptorType(sector);
         if (type == kDescriptorSetTerminator) break;
         if (type != kPrimaryDescriptor && !isJolietDescriptor(sector)) continue;
@@ -60,10 +45,6 @@ VolumeDescriptor chooseVolumeDescriptor(const platform::ByteSource& disc, std::u
         if (!primary) primary = std::move(descriptor);
     }
     if (primary) return std::move(*primary);
-    if (udf)
-        throw Error(
-            ErrorNumber::InvalidFileFormat,
-            "the disc has only a UDF file system, which is not read; no ISO 9660 tree was found");
     throw Error(ErrorNumber::InvalidFileFormat, "no ISO 9660 file system was found on the disc");
 }
 

@@ -12,7 +12,7 @@ constexpr std::size_t kMaxDescriptors = 32;
 
 // The descriptor whose tree a disc is shown by, as Windows chooses it: the session's
 // first usable Joliet descriptor, else its primary descriptor. A disc with neither
-// (no ISO 9660 file system, or UDF only) raises an error that names the reason.
+// (no ISO 9660 file system) raises an error that names the reason.
 VolumeDescriptor chooseVolumeDescriptor(const platform::ByteSource& disc, std::uint64_t sessionStartSector);
 
 } // namespace tarvelo::image::iso9660

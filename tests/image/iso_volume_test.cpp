@@ -245,7 +245,7 @@ TEST(IsoVolume, ADiscWithoutAnIsoTreeNamesTheReason)
         const IsoImage& image;
         const char* reason;
     } cases[] = {
-        {"UDF only", udf, "only a UDF file system"},
+        {"UDF only", udf, "no ISO 9660 file system"},
         {"no descriptors", garbage, "no ISO 9660 file system"},
         {"too short", tooShort, "no ISO 9660 file system"},
         {"unusable block size", badBlockSize, "no ISO 9660 file system"},
