@@ -42,6 +42,7 @@ constexpr std::size_t kTagSize = 16;
 constexpr std::uint8_t kFileTypeUnspecified = 0;
 constexpr std::uint8_t kFileTypeDirectory = 4;
 constexpr std::uint8_t kFileTypeRegular = 5;
+constexpr std::uint8_t kFileTypeRealTime = 249; // audio and video recorded as it streams
 constexpr std::uint8_t kFileTypeVat = 248;
 constexpr std::uint8_t kFileTypeMetadata = 250;
 constexpr std::uint8_t kFileTypeMetadataMirror = 251;

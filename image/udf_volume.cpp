@@ -31,6 +31,7 @@ platform::EntryKind kindOf(const udf::FileEntry& entry)
     switch (entry.fileType) {
     case udf::kFileTypeDirectory: return platform::EntryKind::Folder;
     case udf::kFileTypeRegular:
+    case udf::kFileTypeRealTime:
     case udf::kFileTypeUnspecified: return platform::EntryKind::RegularFile;
     default: return platform::EntryKind::OtherFile;
     }
