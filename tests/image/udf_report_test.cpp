@@ -1,9 +1,11 @@
+#include "common/error.h"
 #include "platform/host_volume_opener.h"
 #include "tests/image/image_report.h"
 #include "tests/image/udf_image_builder.h"
 #include "tests/image/udf_tools.h"
 #include "tests/image/volume_listing.h"
 #include "tests/image/xorriso_image.h"
+#include "tests/support/corpus.h"
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
@@ -89,6 +91,55 @@ TEST(UdfReport, UdfclientImageReportsAsTheTreeItWasMadeFrom)
     EXPECT_EQ(disc.outcome.kind, report::OutcomeKind::Done);
     EXPECT_EQ(disc.body, tree.body);
     expectFactsOfUdfinfo(image, "udfclient");
+}
+
+// Flips a byte inside the file set descriptor, found by its tag, as a bad sector would.
+void damageFileSet(const fs::path& image)
+{
+    auto bytes = test::readBytes(image);
+    const auto isFileSet = [&bytes](std::size_t at) {
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < 16; ++i) sum += i == 4 ? 0 : bytes[at + i];
+        return bytes[at] == 0x00 && bytes[at + 1] == 0x01 && bytes[at + 4] == (sum & 0xFF);
+    };
+    for (std::size_t at = 0; at + 2048 <= bytes.size(); at += 2048) {
+        if (isFileSet(at)) {
+            bytes[at + 100] ^= 0x40;
+            std::ofstream(image, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            return;
+        }
+    }
+    FAIL() << "no file set descriptor in " << image;
+}
+
+// A bridge disc whose UDF side is damaged is shown from its ISO 9660 tree, as Windows
+// mounts that instead; a UDF-only disc so damaged is refused with the descriptor named.
+TEST(UdfReport, ADamagedUdfSideGivesWayToTheIsoTree)
+{
+    if (!test::commandAvailable("genisoimage") || !test::commandAvailable("mkudffs"))
+        GTEST_SKIP() << "genisoimage or udftools is not installed";
+    const test::TempDir dir;
+    dir.write("tree/README.TXT", "read me");
+    const fs::path bridge = dir.path() / "bridge.iso";
+    test::commandOutput("genisoimage -quiet -udf -J -V BRIDGE -o " + test::quoted(bridge) + " " +
+                        test::quoted(dir.path() / "tree") + " 2>&1");
+    damageFileSet(bridge);
+    const auto volume = platform::HostVolumeOpener().openVolume(bridge.string());
+    EXPECT_EQ(volume->facts().label, "BRIDGE");
+    EXPECT_THAT(test::listTree(*volume), ::testing::ElementsAre("README.TXT 7"));
+
+    const fs::path udfOnly = dir.path() / "udf-only.udf";
+    test::commandOutput("truncate -s 1M " + test::quoted(udfOnly) +
+                        " && mkudffs --media-type=hd --blocksize=2048 " + test::quoted(udfOnly) +
+                        " >/dev/null 2>&1");
+    damageFileSet(udfOnly);
+    try {
+        platform::HostVolumeOpener().openVolume(udfOnly.string());
+        ADD_FAILURE() << "a damaged UDF-only image opened";
+    } catch (const Error& error) {
+        EXPECT_THAT(error.what(), ::testing::HasSubstr("file set descriptor has a wrong CRC"));
+    }
 }
 
 // Every revision on every kind of media that mkudffs formats (Type 1, sparable, virtual
