@@ -21,7 +21,8 @@ std::optional<std::vector<std::uint32_t>> vatAt(const platform::ByteSource& disc
         if (type != kFileTypeVat && type != kFileTypeUnspecified) return std::nullopt;
         const auto data = readFileData(partitions, entry, "virtual allocation table");
         // One entry a block of the partition below, after a header of at most 64 KiB.
-        const std::uint64_t largest = std::uint64_t{4} * partitions.descriptor(address.partition).length + 65536;
+        const std::uint64_t largest = std::min(
+            kMaxVatSize, std::uint64_t{4} * partitions.descriptor(address.partition).length + 65536);
         if (data.size > disc.size() || data.size > largest) return std::nullopt;
         return decodeVat(readWholeFile(disc, data), type == kFileTypeVat);
     } catch (const Error&) {
