@@ -2,6 +2,7 @@
 
 #include "catalog/schema.h"
 #include "common/error.h"
+#include "report/folder_path.h"
 
 #include <unordered_map>
 
@@ -13,7 +14,10 @@ namespace {
 class TreeBuilder
 {
 public:
-    TreeBuilder(const DiscRecord& disc, StoredDisc& stored) : m_disc(disc), m_stored(stored) {}
+    TreeBuilder(const DiscRecord& disc, StoredDisc& stored)
+        : m_stored(stored), m_path(disc.rootPath, separatorOf(disc))
+    {
+    }
 
     void add(const Statement& row)
     {
@@ -24,7 +28,7 @@ public:
         std::string name(row.text(3));
         switch (kind) {
         case StoredKind::Folder:
-            return addFolder(id, parent, row.isNull(1), std::move(name), size);
+            return addFolder(id, parent, row.isNull(1), name);
         case StoredKind::File:
         case StoredKind::OtherFile:
             return addFile(id, parent, kind, std::move(name), size, row);
@@ -37,7 +41,7 @@ public:
     }
 
 private:
-    std::vector<report::ScannedFolder>& folders() { return m_stored.scan.folders; }
+    report::DiscScan& scan() { return m_stored.scan; }
 
     std::size_t folderIndex(std::int64_t id) const
     {
@@ -47,35 +51,34 @@ private:
         return found->second;
     }
 
-    void addFolder(std::int64_t id, std::int64_t parent, bool isRoot, std::string name,
-                   std::uint64_t size)
+    // A folder's size is added up again from its files, as the walk did.
+    void addFolder(std::int64_t id, std::int64_t parent, bool isRoot, std::string_view name)
     {
-        report::ScannedFolder folder;
-        if (isRoot) {
-            folder.path = m_disc.rootPath;
-        } else {
-            folder.parent = folderIndex(parent);
-            folder.path = childPath(folders()[folder.parent].path, name);
-            ++folders()[folder.parent].subfolderCount;
+        const std::size_t index = scan().folderCount();
+        if (isRoot != (index == 0))
+            throw Error(ErrorNumber::InvalidFileFormat, "a disc's root is not its first folder");
+        const std::size_t parentIndex = isRoot ? 0 : folderIndex(parent);
+        if (!isRoot) {
+            m_path.enter(index, parentIndex, name);
+            scan().setSubfolderCount(parentIndex, scan().folder(parentIndex).subfolderCount + 1);
         }
-        folder.name = std::move(name);
-        folder.totalSize = size;
-        m_folders[id] = folders().size();
-        folders().push_back(std::move(folder));
+        scan().addFolder(scan().keepName(name), parentIndex);
+        m_folders[id] = index;
     }
 
     void addFile(std::int64_t id, std::int64_t parent, StoredKind kind, std::string name,
                  std::uint64_t size, const Statement& row)
     {
-        report::ScannedFolder& folder = folders()[folderIndex(parent)];
+        if (folderIndex(parent) + 1 != scan().folderCount())
+            throw Error(ErrorNumber::InvalidFileFormat, "a file away from its folder");
         if (!row.isNull(5)) {
-            StoredArchive& archive = m_stored.archives[childPath(folder.path, name)];
+            StoredArchive& archive = m_stored.archives[childPath(m_path.current(), name)];
             archive.count = static_cast<std::int32_t>(row.integer(5));
             m_archives[id] = &archive;
         }
         const auto fileKind = kind == StoredKind::File ? platform::EntryKind::RegularFile
                                                        : platform::EntryKind::OtherFile;
-        folder.files.push_back({std::move(name), size, fileKind});
+        scan().addFile(name, fileKind, size, 0);
     }
 
     void addEntry(std::int64_t parent, StoredArchiveEntry entry)
@@ -89,14 +92,14 @@ private:
     std::string childPath(const std::string& folderPath, std::string_view name) const
     {
         std::string path = folderPath;
-        const char separator = separatorOf(m_disc);
+        const char separator = m_path.separator();
         if (path.empty() || path.back() != separator) path += separator;
         path += name;
         return path;
     }
 
-    const DiscRecord& m_disc;
     StoredDisc& m_stored;
+    report::FolderPath m_path; // of the last folder
     std::unordered_map<std::int64_t, std::size_t> m_folders;
     std::unordered_map<std::int64_t, StoredArchive*> m_archives;
 };
@@ -106,14 +109,13 @@ private:
 StoredDisc loadDisc(Database& db, const DiscRecord& disc)
 {
     StoredDisc stored;
-    stored.scan.totalFiles = static_cast<std::int32_t>(disc.files);
-    stored.scan.totalFolders = static_cast<std::int32_t>(disc.folders);
     Statement rows = db.prepare("SELECT id, parent, kind, name, size, listed, packed FROM entry "
                                 "WHERE id BETWEEN ? AND ? ORDER BY id");
     rows.bind(1, disc.firstEntry).bind(2, disc.lastEntry);
     TreeBuilder builder(disc, stored);
     while (rows.step())
         builder.add(rows);
+    stored.scan.addUpSizes();
     return stored;
 }
 
@@ -130,18 +132,22 @@ platform::VolumeFacts StoredVolume::facts() const
 
 std::vector<platform::FolderEntry> StoredVolume::listFolder(const std::string& folderPath) const
 {
-    const auto& folders = m_stored.scan.folders;
-    std::vector<platform::FolderEntry> entries;
+    const report::DiscScan& scan = m_stored.scan;
+    report::FolderPath path(rootPath(), separator());
     std::size_t index = 0;
-    while (index < folders.size() && folders[index].path != folderPath)
-        ++index;
-    if (index == folders.size())
+    while (index < scan.folderCount() && path.current() != folderPath)
+        if (++index < scan.folderCount())
+            path.enter(index, scan.folder(index).parent, scan.folder(index).name);
+    if (index == scan.folderCount())
         throw Error(ErrorNumber::PathNotFound, folderPath + ": no such folder on the disc");
-    for (const report::ScannedFile& file : folders[index].files)
-        entries.push_back({file.name, file.kind, file.size});
-    for (std::size_t below = index + 1; below < folders.size(); ++below)
-        if (folders[below].parent == index)
-            entries.push_back({folders[below].name, platform::EntryKind::Folder, 0});
+    std::vector<platform::FolderEntry> entries;
+    const report::ScannedFolder folder = scan.folder(index);
+    for (std::size_t file = folder.firstFile; file < folder.firstFile + folder.fileCount; ++file)
+        entries.push_back({std::string(scan.file(file).name), scan.file(file).kind,
+                           scan.file(file).size});
+    for (std::size_t below = index + 1; below < scan.folderCount(); ++below)
+        if (scan.folder(below).parent == index)
+            entries.push_back({std::string(scan.folder(below).name), platform::EntryKind::Folder, 0});
     return entries;
 }
 

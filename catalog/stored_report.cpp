@@ -33,7 +33,7 @@ bool writeStoredReport(Database& db, const DiscRecord& disc, platform::PendingFi
     StoredArchiveReader reader(stored);
     const report::RunRequest request{disc.source, true, true, disc.decimalSeparator};
     report::ReportWriter out(file);
-    report::writeHeader(out, volume.facts(), {stored.scan.totalFiles, stored.scan.totalFolders},
+    report::writeHeader(out, volume.facts(), {stored.scan.totalFiles(), stored.scan.totalFolders()},
                         disc.decimalSeparator);
     report::FolderWalk walk(volume, request, {reader, reader}, out, ui);
     if (!walk.writeBody(stored.scan)) return false;

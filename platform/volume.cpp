@@ -12,6 +12,13 @@ std::unique_ptr<ByteSource> EntryOpener::openFile(const std::string& path) const
     return path == m_path ? m_volume.openEntry(path, m_ref) : m_volume.openFile(path);
 }
 
+FolderListing Volume::listEntries(const FolderPlace& place, EntrySink& sink) const
+{
+    for (const FolderEntry& entry : listFolder(place.path))
+        sink.entry(entry.name, entry.kind, entry.size, entry.ref);
+    return {};
+}
+
 std::string Volume::childPath(std::string_view folderPath, std::string_view name) const
 {
     std::string path(folderPath);

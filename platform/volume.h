@@ -38,6 +38,44 @@ struct FolderEntry
     std::uint64_t ref = 0;
 };
 
+// Receives a folder's entries one at a time, so a large folder is never held twice.
+class EntrySink
+{
+public:
+    // ref: as FolderEntry::ref.
+    virtual void entry(std::string_view name, EntryKind kind, std::uint64_t size,
+                       std::uint64_t ref) = 0;
+
+protected:
+    ~EntrySink() = default;
+};
+
+// What a volume keeps of a listed folder so that its subfolders are reached from it, not
+// through the whole path again (the host keeps the folder open). A walk drops it once the
+// folder's subfolders are listed; it never outlives its volume.
+class FolderAnchor
+{
+public:
+    virtual ~FolderAnchor() = default;
+};
+
+// A folder to list: its path, and for a subfolder reached from its parent, the parent's
+// anchor and the subfolder's own name.
+struct FolderPlace
+{
+    const std::string& path;
+    std::shared_ptr<const FolderAnchor> parent; // none: the folder is reached by its path
+    std::string_view name;
+};
+
+// A listed folder's anchor (none where the volume keeps nothing), or word that the
+// folder has gone since its parent was listed.
+struct FolderListing
+{
+    bool gone = false;
+    std::shared_ptr<const FolderAnchor> anchor;
+};
+
 // One disc's tree: a mounted disc, a disc image, a drive read directly, or a tree in
 // memory. Paths are the volume's own: the root path ends with the separator ("D:\",
 // "disc/"), a folder's path is its parent's path joined with its name.
@@ -57,6 +95,10 @@ public:
     // may hold its separator, or that finds a listed file faster than by its path (a
     // disc image, say), overrides it; by default it opens path.
     virtual std::unique_ptr<ByteSource> openEntry(const std::string& path, std::uint64_t ref) const;
+
+    // The same entries into sink. Only a folder reached from its parent's anchor can
+    // have gone; any other failure raises an error with the reason.
+    virtual FolderListing listEntries(const FolderPlace& place, EntrySink& sink) const;
 
     std::string childPath(std::string_view folderPath, std::string_view name) const;
 };

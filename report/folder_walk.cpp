@@ -80,24 +80,27 @@ FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request
 
 bool FolderWalk::writeBody(const DiscScan& scan)
 {
-    m_progress.filesTotal = scan.totalFiles;
-    for (std::size_t i = 0; i < scan.folders.size(); ++i) {
-        const ScannedFolder& folder = scan.folders[i];
+    m_progress.filesTotal = scan.totalFiles();
+    FolderPath path(m_volume.rootPath(), m_volume.separator());
+    for (std::size_t i = 0; i < scan.folderCount(); ++i) {
+        const ScannedFolder folder = scan.folder(i);
+        if (i > 0) path.enter(i, folder.parent, folder.name);
         if (m_inventory)
             m_inventory->folder(i, folder.parent, common::lineSafe(folder.name), folder.totalSize);
-        if (!writeFolder(scan, folder, i == 0)) return false;
+        if (!writeFolder(scan, folder, path, i == 0)) return false;
         ++m_progress.foldersDone;
     }
     return true;
 }
 
-bool FolderWalk::writeFolder(const DiscScan& scan, const ScannedFolder& folder, bool isRoot)
+bool FolderWalk::writeFolder(const DiscScan& scan, const ScannedFolder& folder,
+                             const FolderPath& path, bool isRoot)
 {
     m_out.sectionLine();
-    if (!isRoot) writeFacts(scan, folder);
-    for (const ScannedFile& file : folder.files) {
+    if (!isRoot) writeFacts(folder, path);
+    for (std::size_t i = folder.firstFile; i < folder.firstFile + folder.fileCount; ++i) {
         if (m_ui.stopRequested()) return false;
-        writeFile(folder, file);
+        writeFile(path.current(), scan.file(i));
         ++m_progress.filesDone;
         m_ui.progress(m_progress);
     }
@@ -105,19 +108,19 @@ bool FolderWalk::writeFolder(const DiscScan& scan, const ScannedFolder& folder, 
     return !m_ui.stopRequested();
 }
 
-void FolderWalk::writeFacts(const DiscScan& scan, const ScannedFolder& folder)
+void FolderWalk::writeFacts(const ScannedFolder& folder, const FolderPath& path)
 {
     const char separator = m_request.decimalSeparator;
     m_out.line(kFactsLevel, "Folder:");
     m_out.line(kFactsLevel, "Name: ", common::lineSafe(folder.name));
-    m_out.line(kFactsLevel, "Parent folder: ", common::lineSafe(scan.folders[folder.parent].path));
+    m_out.line(kFactsLevel, "Parent folder: ", common::lineSafe(path.pathOf(folder.parent)));
     m_out.line(kFactsLevel, "Subfolders: ", std::to_string(folder.subfolderCount));
-    m_out.line(kFactsLevel, "Files: ", std::to_string(folder.files.size()));
+    m_out.line(kFactsLevel, "Files: ", std::to_string(folder.fileCount));
     m_out.line(kFactsLevel, "Size: ", getSize(folder.totalSize, separator));
     m_out.emptyLine();
 }
 
-void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
+void FolderWalk::writeFile(const std::string& folderPath, const ScannedFile& file)
 {
     m_out.fileLine();
     const std::string name = common::lineSafe(file.name);
@@ -128,9 +131,11 @@ void FolderWalk::writeFile(const ScannedFolder& folder, const ScannedFile& file)
     if (file.kind != platform::EntryKind::RegularFile) return;
     const ArchiveKind kind = archiveKindOf(file.name);
     if (kind == ArchiveKind::Zip && m_request.listZip)
-        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folder.path, file.name), file.ref);
+        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folderPath, file.name),
+                    file.ref);
     else if (kind == ArchiveKind::Rar && m_request.listRar)
-        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folder.path, file.name), file.ref);
+        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folderPath, file.name),
+                    file.ref);
 }
 
 // Each entry is fetched from the reader and written straight away: no second copy of the

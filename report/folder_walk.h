@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/folder_path.h"
 #include "report/inventory_sink.h"
 #include "report/report_run.h"
 #include "report/report_writer.h"
@@ -28,9 +29,10 @@ class FolderWalk
     const std::vector<Problem>& skippedArchives() const noexcept { return m_skipped; }
 
   private:
-    bool writeFolder(const DiscScan& scan, const ScannedFolder& folder, bool isRoot);
-    void writeFacts(const DiscScan& scan, const ScannedFolder& folder);
-    void writeFile(const ScannedFolder& folder, const ScannedFile& file);
+    bool writeFolder(const DiscScan& scan, const ScannedFolder& folder, const FolderPath& path,
+                     bool isRoot);
+    void writeFacts(const ScannedFolder& folder, const FolderPath& path);
+    void writeFile(const std::string& folderPath, const ScannedFile& file);
     void listArchive(archive::ArchiveReader& reader, std::string_view heading,
                      const std::string& path, std::uint64_t ref);
     void tellEntry(const archive::ArchiveReader& reader, std::int32_t number,

@@ -49,10 +49,10 @@ bool writeReport(const RunInputs& in, const RunServices& services, platform::Pen
                  RunUi& ui, RunOutcome& outcome)
 {
     ReportWriter out(file);
-    writeHeader(out, in.facts, {in.scan.totalFiles, in.scan.totalFolders},
+    writeHeader(out, in.facts, {in.scan.totalFiles(), in.scan.totalFolders()},
                 in.request.decimalSeparator);
     if (services.inventory)
-        services.inventory->volume(in.facts, in.scan.totalFiles, in.scan.totalFolders,
+        services.inventory->volume(in.facts, in.scan.totalFiles(), in.scan.totalFolders(),
                                    in.volume.rootPath(), in.volume.separator());
     FolderWalk walk(in.volume, in.request, services.readers, out, ui, services.inventory);
     const bool finished = walk.writeBody(in.scan);
@@ -116,8 +116,8 @@ RunOutcome runReport(const RunRequest& request, const RunServices& services, Run
     // The scan is complete before the report file exists, so a report saved inside the
     // disc's tree never lists itself.
     const DiscScan scan = scanDisc(*volume, ui);
-    outcome.totalFiles = scan.totalFiles;
-    outcome.totalFolders = scan.totalFolders;
+    outcome.totalFiles = scan.totalFiles();
+    outcome.totalFolders = scan.totalFolders();
     if (scan.end == ScanEnd::Stopped) {
         endAs(outcome, OutcomeKind::Interrupted);
         return outcome;

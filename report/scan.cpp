@@ -1,91 +1,91 @@
 #include "report/scan.h"
 
-#include "common/checked.h"
 #include "common/error.h"
+#include "report/folder_path.h"
 
 #include <algorithm>
-#include <limits>
+#include <memory>
+#include <vector>
 
 namespace tarvelo::report {
 namespace {
 
 constexpr std::size_t kProgressEveryFolders = 64;
 
-// The longest folder path a host can open (PATH_MAX). Folders deeper than that cannot be
-// read from a mounted disc, and a disc image is held to the same limit, so the same disc
-// gives the same report either way and a crafted image cannot make the paths kept (and
-// the report's lines) grow with the square of its depth.
+// The longest folder path a host can open (PATH_MAX). A host reaching each folder from
+// its parent could go deeper, but a disc image is held to the same limit, so the same
+// disc gives the same report either way and a crafted image cannot make the report's
+// lines grow with the square of its depth.
 constexpr std::size_t kMaxPathBytes = 4096;
 
 // A folder found in a listing, waiting for its own listing.
 struct PendingFolder
 {
-    std::string path;
-    std::string name;
+    NameRef name;
     std::size_t parent = 0;
+    std::shared_ptr<const platform::FolderAnchor> parentAnchor;
 };
 
-std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b)
+// Takes one folder's entries: files straight into the scan, subfolders' names aside so
+// they can be put in order before they are listed in turn.
+class FolderLister final : public platform::EntrySink
 {
-    return b > std::numeric_limits<std::uint64_t>::max() - a
-               ? std::numeric_limits<std::uint64_t>::max()
-               : a + b;
-}
+  public:
+    explicit FolderLister(DiscScan& scan) : m_scan(scan) {}
 
-// Lists one folder into a scanned folder with its entries in report order; the
-// subfolders' names come back in the same order.
-ScannedFolder readFolder(const platform::Volume& volume, const PendingFolder& pending,
-                         std::vector<std::string>& subfolders)
-{
-    if (pending.path.size() >= kMaxPathBytes)
-        throw Error(ErrorNumber::BadFileName, "File name too long");
-    std::vector<platform::FolderEntry> entries = volume.listFolder(pending.path);
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return nameBefore(a.name, b.name); });
-
-    ScannedFolder folder{pending.path, pending.name, pending.parent, {}, 0, 0};
-    for (platform::FolderEntry& entry : entries) {
-        if (entry.kind == platform::EntryKind::Folder) {
-            subfolders.push_back(std::move(entry.name));
-        } else {
-            folder.totalSize = saturatingAdd(folder.totalSize, entry.size);
-            folder.files.push_back({std::move(entry.name), entry.size, entry.kind, entry.ref});
-        }
+    void entry(std::string_view name, platform::EntryKind kind, std::uint64_t size,
+               std::uint64_t ref) override
+    {
+        if (kind == platform::EntryKind::Folder)
+            subfolders.push_back(m_scan.keepName(name));
+        else
+            m_scan.addFile(name, kind, size, ref);
     }
-    folder.subfolderCount = subfolders.size();
-    return folder;
-}
 
-// Adds every folder's total to its parent's, children first: in pre-order a parent
-// always stands before its children.
-void aggregateSizes(std::vector<ScannedFolder>& folders)
-{
-    for (std::size_t i = folders.size(); i-- > 1;) {
-        ScannedFolder& parent = folders[folders[i].parent];
-        parent.totalSize = saturatingAdd(parent.totalSize, folders[i].totalSize);
+    void sortSubfolders()
+    {
+        std::sort(subfolders.begin(), subfolders.end(), [this](NameRef a, NameRef b) {
+            return nameBefore(m_scan.name(a), m_scan.name(b));
+        });
     }
-}
 
-// Adds a listed folder and its counts; a count past 32 bits fails and keeps nothing.
-void keep(DiscScan& scan, ScannedFolder&& folder)
-{
-    const std::int32_t files =
-        common::checkedAdd(scan.totalFiles, common::checkedCast<std::int32_t>(folder.files.size()));
-    const std::int32_t folders = scan.folders.empty()
-                                     ? scan.totalFolders
-                                     : common::checkedAdd(scan.totalFolders, std::int32_t{1});
-    scan.folders.push_back(std::move(folder));
-    scan.totalFiles = files;
-    scan.totalFolders = folders;
-}
+    std::vector<NameRef> subfolders;
+
+  private:
+    DiscScan& m_scan;
+};
 
 void reportProgress(RunUi& ui, const DiscScan& scan)
 {
     Progress progress;
     progress.phase = Progress::Phase::Scanning;
-    progress.foldersDone = static_cast<std::int64_t>(scan.folders.size());
-    progress.filesDone = scan.totalFiles;
+    progress.foldersDone = static_cast<std::int64_t>(scan.folderCount());
+    progress.filesDone = scan.totalFiles();
     ui.progress(progress);
+}
+
+// Lists one folder into the scan and puts its subfolders on the stack, the first name
+// on top; false when the folder had gone.
+bool listFolder(const platform::Volume& volume, const std::string& path, PendingFolder&& pending,
+                DiscScan& scan, std::vector<PendingFolder>& stack)
+{
+    if (path.size() >= kMaxPathBytes) throw Error(ErrorNumber::BadFileName, "File name too long");
+    const std::size_t index = scan.folderCount();
+    scan.addFolder(pending.name, pending.parent);
+    FolderLister lister(scan);
+    const platform::FolderListing listing = volume.listEntries(
+        {path, std::move(pending.parentAnchor), scan.name(pending.name)}, lister);
+    if (listing.gone && index == 0) throw Error(ErrorNumber::FileNotFound, "the folder has gone");
+    if (listing.gone) {
+        scan.dropFolder();
+        return false;
+    }
+    scan.sortFiles();
+    lister.sortSubfolders();
+    scan.setSubfolderCount(index, lister.subfolders.size());
+    for (auto name = lister.subfolders.rbegin(); name != lister.subfolders.rend(); ++name)
+        stack.push_back({*name, index, listing.anchor});
+    return true;
 }
 
 } // namespace
@@ -111,31 +111,31 @@ bool nameBefore(std::string_view a, std::string_view b)
 DiscScan scanDisc(const platform::Volume& volume, RunUi& ui)
 {
     DiscScan scan;
-    std::vector<PendingFolder> stack{{volume.rootPath(), {}, 0}};
-    std::vector<std::string> subfolders;
+    FolderPath path(volume.rootPath(), volume.separator());
+    std::vector<PendingFolder> stack(1);
     while (!stack.empty()) {
         if (ui.stopRequested()) {
             scan.end = ScanEnd::Stopped;
             break;
         }
-        const PendingFolder pending = std::move(stack.back());
+        PendingFolder pending = std::move(stack.back());
         stack.pop_back();
-        const std::size_t index = scan.folders.size();
+        const std::size_t index = scan.folderCount();
+        const std::size_t parent = pending.parent;
+        const std::string& folderPath =
+            index == 0 ? path.current() : path.enter(index, parent, scan.name(pending.name));
         try {
-            subfolders.clear();
-            ScannedFolder folder = readFolder(volume, pending, subfolders);
-            keep(scan, std::move(folder));
+            if (!listFolder(volume, folderPath, std::move(pending), scan, stack))
+                scan.setSubfolderCount(parent, scan.folder(parent).subfolderCount - 1);
         } catch (const Error& error) {
+            if (scan.folderCount() > index) scan.dropFolder(); // nothing of it is kept
             scan.end = ScanEnd::Unreadable;
-            scan.unreadable = Problem{pending.path, error.what()};
+            scan.unreadable = Problem{folderPath, error.what()};
             break;
         }
-        // Pushed in reverse, so the first name is listed next: the walk's pre-order.
-        for (auto name = subfolders.rbegin(); name != subfolders.rend(); ++name)
-            stack.push_back({volume.childPath(pending.path, *name), std::move(*name), index});
-        if (scan.folders.size() % kProgressEveryFolders == 0) reportProgress(ui, scan);
+        if (scan.folderCount() % kProgressEveryFolders == 0) reportProgress(ui, scan);
     }
-    aggregateSizes(scan.folders);
+    scan.addUpSizes();
     return scan;
 }
 

@@ -1,8 +1,11 @@
 #include "platform/posix_volume.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "common/error.h"
+#include "report/folder_path.h"
+#include "report/scan.h"
+#include "tests/report/run_harness.h"
 #include "tests/support/error_of.h"
 #include "tests/platform/scoped_mount.h"
 #include "tests/support/temp_dir.h"
@@ -133,6 +139,158 @@ TEST(PosixVolume, FolderThatCannotBeReadRaisesTheReason)
     for (const auto& c : cases)
         EXPECT_EQ(errorOf([&] { volume.listFolder(c.path); }), c.number) << c.name;
     EXPECT_EQ(errorOf([&] { PosixVolume{root + "file.txt"}; }), ErrorNumber::PathNotFound);
+}
+
+class NameCollector final : public EntrySink
+{
+public:
+    void entry(std::string_view name, EntryKind, std::uint64_t, std::uint64_t) override
+    {
+        names.emplace_back(name);
+    }
+    std::vector<std::string> names;
+};
+
+// The folder's listing with the anchor its parent's listing gave, after a change made in
+// between: gone, an error, or its names.
+TEST(PosixVolume, SubfolderChangedAfterItsParentWasListed)
+{
+    const struct {
+        const char* name;
+        void (*change)(const fs::path& folder);
+        bool gone;
+        std::optional<ErrorNumber> error;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"unchanged", [](const fs::path&) {}, false, std::nullopt, {"inside.txt"}},
+        {"removed", [](const fs::path& folder) { fs::remove_all(folder); }, true, std::nullopt, {}},
+        {"replaced by a file",
+         [](const fs::path& folder) {
+             fs::remove_all(folder);
+             std::ofstream(folder) << "x";
+         },
+         false, ErrorNumber::PathNotFound, {}},
+        {"replaced by a link to a folder",
+         [](const fs::path& folder) {
+             fs::remove_all(folder);
+             fs::create_directory_symlink(folder.parent_path() / "OTHER", folder);
+         },
+         false, ErrorNumber::PathNotFound, {}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("SUB/inside.txt", "x");
+        dir.write("OTHER/elsewhere.txt", "x");
+        const PosixVolume volume(dir.path().string());
+        NameCollector ignored;
+        const FolderListing root = volume.listEntries({volume.rootPath(), nullptr, {}}, ignored);
+        ASSERT_NE(root.anchor, nullptr) << c.name;
+        c.change(dir.path() / "SUB");
+
+        NameCollector sub;
+        const std::string path = volume.childPath(volume.rootPath(), "SUB");
+        FolderListing listing;
+        EXPECT_EQ(errorOf([&] { listing = volume.listEntries({path, root.anchor, "SUB"}, sub); }),
+                  c.error)
+            << c.name;
+        EXPECT_EQ(listing.gone, c.gone) << c.name;
+        EXPECT_EQ(sub.names, c.names) << c.name;
+    }
+}
+
+// Removes a folder of the host just before the scan lists it.
+class RemovingVolume final : public Volume
+{
+public:
+    RemovingVolume(const PosixVolume& inner, std::string victim)
+        : m_inner(inner), m_victim(std::move(victim))
+    {
+    }
+
+    VolumeFacts facts() const override { return m_inner.facts(); }
+    std::string rootPath() const override { return m_inner.rootPath(); }
+    char separator() const override { return m_inner.separator(); }
+    std::vector<FolderEntry> listFolder(const std::string& folderPath) const override
+    {
+        return m_inner.listFolder(folderPath);
+    }
+    FolderListing listEntries(const FolderPlace& place, EntrySink& sink) const override
+    {
+        if (place.path == m_victim) fs::remove_all(m_victim);
+        return m_inner.listEntries(place, sink);
+    }
+    std::unique_ptr<ByteSource> openFile(const std::string& path) const override
+    {
+        return m_inner.openFile(path);
+    }
+
+private:
+    const PosixVolume& m_inner;
+    std::string m_victim;
+};
+
+TEST(PosixVolumeScan, AFolderRemovedBeforeItIsReadIsLeftOutAndTheRestIsRead)
+{
+    TempDir dir;
+    dir.write("A/a.txt", "a");
+    dir.write("B/deep/b.txt", "b");
+    dir.write("C/c.txt", "c");
+    const PosixVolume host(dir.path().string());
+    const RemovingVolume volume(host, host.childPath(host.rootPath(), "B"));
+    test::ScriptedUi ui;
+
+    const report::DiscScan scan = report::scanDisc(volume, ui);
+
+    EXPECT_EQ(scan.end, report::ScanEnd::Complete);
+    EXPECT_EQ(scan.totalFolders(), 2);
+    EXPECT_EQ(scan.totalFiles(), 2);
+    EXPECT_EQ(scan.folder(0).subfolderCount, 2u);
+    EXPECT_EQ(scan.folder(2).name, "C");
+}
+
+// Sets the soft limit of open descriptors for the test's length.
+class DescriptorLimit
+{
+public:
+    explicit DescriptorLimit(rlim_t soft)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        const struct rlimit lowered = {soft, m_saved.rlim_max};
+        m_set = ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    DescriptorLimit(const DescriptorLimit&) = delete;
+    DescriptorLimit& operator=(const DescriptorLimit&) = delete;
+    bool set() const noexcept { return m_set; }
+
+private:
+    struct rlimit m_saved {};
+    bool m_set = false;
+};
+
+TEST(PosixVolumeScan, ADeepTreeKeepsFewerFolderDescriptorsThanTheProcessMayOpen)
+{
+    // At every level a folder still to be listed ("b") holds its parent: without a budget
+    // every level would keep one descriptor open until the walk came back up.
+    constexpr int kDepth = 150;
+    TempDir dir;
+    fs::path level = dir.path();
+    for (int depth = 0; depth < kDepth; ++depth) {
+        fs::create_directories(level / "b");
+        level /= "a";
+    }
+    dir.write(fs::relative(level / "bottom.txt", dir.path()), "x");
+    const DescriptorLimit limit(64);
+    if (!limit.set()) GTEST_SKIP() << "the descriptor limit could not be lowered";
+    const PosixVolume volume(dir.path().string());
+    test::ScriptedUi ui;
+
+    const report::DiscScan scan = report::scanDisc(volume, ui);
+
+    EXPECT_EQ(scan.end, report::ScanEnd::Complete)
+        << (scan.unreadable ? scan.unreadable->reason : "");
+    EXPECT_EQ(scan.totalFolders(), 2 * kDepth);
+    EXPECT_EQ(scan.totalFiles(), 1);
 }
 
 TEST(PosixVolume, FactsComeFromTheFileSystemHoldingTheSource)

@@ -1,8 +1,11 @@
+#include "report/folder_path.h"
 #include "report/scan.h"
 #include "tests/report/run_harness.h"
+#include "tests/support/error_of.h"
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 namespace tarvelo::report {
 namespace {
@@ -30,6 +33,16 @@ TEST(NameOrder, FoldsAsciiCaseThenComparesUnsignedBytes)
         EXPECT_FALSE(nameBefore(c.second, c.first)) << c.name << ", reversed";
         EXPECT_FALSE(nameBefore(c.first, c.first)) << c.name << ", itself";
     }
+}
+
+// Every folder's path, as a walk in the scan's order builds them.
+std::vector<std::string> pathsOf(const DiscScan& scan, const platform::Volume& volume)
+{
+    FolderPath path(volume.rootPath(), volume.separator());
+    std::vector<std::string> paths{path.current()};
+    for (std::size_t i = 1; i < scan.folderCount(); ++i)
+        paths.push_back(path.enter(i, scan.folder(i).parent, scan.folder(i).name));
+    return paths;
 }
 
 // Counts the listings of each folder, to show that the disc is read once.
@@ -68,6 +81,7 @@ TEST(Scan, ReadsEachFolderOnceInPreOrderWithTotalsBottomUp)
     CountingVolume volume(h.files.openVolume("D:"));
 
     const DiscScan scan = scanDisc(volume, h.ui);
+    const std::vector<std::string> paths = pathsOf(scan, volume);
 
     const struct
     {
@@ -81,19 +95,21 @@ TEST(Scan, ReadsEachFolderOnceInPreOrderWithTotalsBottomUp)
         {"D:\\A\\empty", "D:\\A", 0, 0, 0}, {"D:\\A\\X", "D:\\A", 1, 0, 1000},
         {"D:\\b", "D:\\", 2, 0, 30},
     };
-    ASSERT_EQ(scan.folders.size(), std::size(expected));
-    for (std::size_t i = 0; i < scan.folders.size(); ++i) {
-        const ScannedFolder& folder = scan.folders[i];
-        EXPECT_EQ(folder.path, expected[i].path);
-        EXPECT_EQ(scan.folders[folder.parent].path, expected[i].parent) << folder.path;
-        EXPECT_EQ(folder.files.size(), expected[i].files) << folder.path;
-        EXPECT_EQ(folder.subfolderCount, expected[i].subfolders) << folder.path;
-        EXPECT_EQ(folder.totalSize, expected[i].totalSize) << folder.path;
-        EXPECT_EQ(volume.listings[folder.path], 1) << folder.path;
+    ASSERT_EQ(scan.folderCount(), std::size(expected));
+    for (std::size_t i = 0; i < scan.folderCount(); ++i) {
+        const ScannedFolder folder = scan.folder(i);
+        EXPECT_EQ(paths[i], expected[i].path);
+        EXPECT_EQ(paths[folder.parent], expected[i].parent) << paths[i];
+        EXPECT_EQ(folder.fileCount, expected[i].files) << paths[i];
+        EXPECT_EQ(folder.subfolderCount, expected[i].subfolders) << paths[i];
+        EXPECT_EQ(folder.totalSize, expected[i].totalSize) << paths[i];
+        EXPECT_EQ(volume.listings[paths[i]], 1) << paths[i];
     }
-    EXPECT_EQ(scan.folders[4].files[1].kind, platform::EntryKind::OtherFile);
-    EXPECT_EQ(scan.totalFiles, 4);
-    EXPECT_EQ(scan.totalFolders, 4);
+    const ScannedFolder b = scan.folder(4);
+    EXPECT_EQ(scan.file(b.firstFile).name, "one.bin");
+    EXPECT_EQ(scan.file(b.firstFile + 1).kind, platform::EntryKind::OtherFile);
+    EXPECT_EQ(scan.totalFiles(), 4);
+    EXPECT_EQ(scan.totalFolders(), 4);
     EXPECT_EQ(scan.end, ScanEnd::Complete);
 }
 
@@ -108,16 +124,128 @@ TEST(Scan, StopsAtAnUnreadableFolderKeepingThoseBeforeIt)
 
     const DiscScan scan = scanDisc(*volume, h.ui);
 
-    ASSERT_EQ(scan.folders.size(), 3u);
-    EXPECT_EQ(scan.folders.back().path, "D:\\B");
-    EXPECT_EQ(scan.folders.back().subfolderCount, 1u);
-    EXPECT_EQ(scan.folders.front().totalSize, 12u);
-    EXPECT_EQ(scan.totalFiles, 2);
-    EXPECT_EQ(scan.totalFolders, 2);
+    ASSERT_EQ(scan.folderCount(), 3u);
+    EXPECT_EQ(pathsOf(scan, *volume).back(), "D:\\B");
+    EXPECT_EQ(scan.folder(2).subfolderCount, 1u);
+    EXPECT_EQ(scan.folder(0).totalSize, 12u);
+    EXPECT_EQ(scan.totalFiles(), 2);
+    EXPECT_EQ(scan.totalFolders(), 2);
     EXPECT_EQ(scan.end, ScanEnd::Unreadable);
     ASSERT_TRUE(scan.unreadable);
     EXPECT_EQ(scan.unreadable->path, "D:\\B\\broken");
     EXPECT_EQ(scan.unreadable->reason, "Input/output error");
+}
+
+// Says of chosen folders that they have gone, as the host says of a folder removed after
+// its parent was listed and before it was read.
+class VanishingVolume final : public platform::Volume
+{
+  public:
+    VanishingVolume(std::unique_ptr<platform::Volume> inner, std::set<std::string> gone)
+        : m_inner(std::move(inner)), m_gone(std::move(gone))
+    {
+    }
+
+    platform::VolumeFacts facts() const override { return m_inner->facts(); }
+    std::string rootPath() const override { return m_inner->rootPath(); }
+    char separator() const override { return m_inner->separator(); }
+    std::vector<platform::FolderEntry> listFolder(const std::string& folderPath) const override
+    {
+        return m_inner->listFolder(folderPath);
+    }
+    platform::FolderListing listEntries(const platform::FolderPlace& place,
+                                        platform::EntrySink& sink) const override
+    {
+        if (m_gone.contains(place.path)) return {true, nullptr};
+        return m_inner->listEntries(place, sink);
+    }
+    std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override
+    {
+        return m_inner->openFile(path);
+    }
+
+  private:
+    std::unique_ptr<platform::Volume> m_inner;
+    std::set<std::string> m_gone;
+};
+
+TEST(Scan, AFolderGoneBeforeItIsReadIsLeftOutAndTheRestIsRead)
+{
+    const struct
+    {
+        const char* name;
+        std::set<std::string> gone;
+        std::vector<std::string> paths;
+        std::size_t rootSubfolders;
+        std::uint64_t rootSize;
+    } cases[] = {
+        {"a leaf", {"D:\\B"}, {"D:\\", "D:\\A", "D:\\A\\deep", "D:\\C"}, 2, 101},
+        {"a folder with a subtree", {"D:\\A"}, {"D:\\", "D:\\B", "D:\\C"}, 2, 110},
+        {"the last one", {"D:\\C"}, {"D:\\", "D:\\A", "D:\\A\\deep", "D:\\B"}, 2, 11},
+        {"two in a row", {"D:\\A", "D:\\B"}, {"D:\\", "D:\\C"}, 1, 100},
+    };
+    for (const auto& c : cases) {
+        test::RunHarness h;
+        h.files.addSizedFile("D:\\A\\deep\\a.bin", 1);
+        h.files.addSizedFile("D:\\B\\b.bin", 10);
+        h.files.addSizedFile("D:\\C\\c.bin", 100);
+        const VanishingVolume volume(h.files.openVolume("D:"), c.gone);
+
+        const DiscScan scan = scanDisc(volume, h.ui);
+
+        EXPECT_EQ(scan.end, ScanEnd::Complete) << c.name;
+        EXPECT_EQ(pathsOf(scan, volume), c.paths) << c.name;
+        EXPECT_EQ(scan.folder(0).subfolderCount, c.rootSubfolders) << c.name;
+        EXPECT_EQ(scan.folder(0).totalSize, c.rootSize) << c.name;
+        EXPECT_EQ(scan.totalFolders(), static_cast<std::int32_t>(c.paths.size() - 1)) << c.name;
+    }
+}
+
+TEST(Scan, AGoneRootEndsTheScan)
+{
+    test::RunHarness h;
+    const VanishingVolume volume(h.files.openVolume("D:"), {"D:\\"});
+
+    const DiscScan scan = scanDisc(volume, h.ui);
+
+    EXPECT_EQ(scan.end, ScanEnd::Unreadable);
+    EXPECT_EQ(scan.folderCount(), 0u);
+}
+
+// A ref for some files, none for others; one whose low byte sorts after every letter.
+std::uint64_t refFor(std::size_t added)
+{
+    return added % 3 == 0 ? 0 : added * 0x1000 + 0xFF;
+}
+
+TEST(DiscScan, KeepsEveryNameWholeAcrossTheArenaBlocksWithItsKindAndRef)
+{
+    // Enough names of varied lengths to fill several blocks and end many mid-block, and
+    // names that begin other names, whose refs must not change their order.
+    DiscScan scan;
+    std::vector<std::string> names{"DOC", "DOCS", "DOCS2"};
+    for (int i = 0; i < 20000; ++i)
+        names.push_back(std::to_string(i) + std::string(static_cast<std::size_t>(i % 251), 'x'));
+    names.push_back(std::string(NameArena::kLongestName - sizeof(std::uint64_t), 'z')); // and a ref
+    scan.addFolder({}, 0);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        scan.addFile(names[i],
+                     i % 2 ? platform::EntryKind::OtherFile : platform::EntryKind::RegularFile, i,
+                     refFor(i));
+    scan.sortFiles();
+
+    std::sort(names.begin(), names.end(), nameBefore);
+    ASSERT_EQ(scan.folder(0).fileCount, names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const ScannedFile file = scan.file(i);
+        ASSERT_EQ(file.name, names[i]);
+        // The size was the name's place when added, which decided its kind and ref.
+        EXPECT_EQ(file.kind, file.size % 2 ? platform::EntryKind::OtherFile
+                                           : platform::EntryKind::RegularFile);
+        EXPECT_EQ(file.ref, refFor(file.size)) << file.name;
+    }
+    EXPECT_EQ(test::errorOf([&] { scan.keepName(std::string(NameArena::kLongestName + 1, 'n')); }),
+              ErrorNumber::BadFileName);
 }
 
 TEST(Scan, AFolderPathLongerThanAHostCanOpenEndsTheScan)
@@ -136,9 +264,9 @@ TEST(Scan, AFolderPathLongerThanAHostCanOpenEndsTheScan)
     ASSERT_TRUE(scan.unreadable);
     EXPECT_GE(scan.unreadable->path.size(), 4096u);
     EXPECT_EQ(scan.unreadable->reason, "File name too long");
-    EXPECT_EQ(scan.totalFiles, 0);
-    for (const ScannedFolder& folder : scan.folders)
-        EXPECT_LT(folder.path.size(), 4096u);
+    EXPECT_EQ(scan.totalFiles(), 0);
+    for (const std::string& folderPath : pathsOf(scan, *volume))
+        EXPECT_LT(folderPath.size(), 4096u);
 }
 
 TEST(Scan, ReportsProgressWhileItReads)
@@ -153,7 +281,7 @@ TEST(Scan, ReportsProgressWhileItReads)
     EXPECT_EQ(last.phase, Progress::Phase::Scanning);
     EXPECT_GT(last.foldersDone, 0);
     EXPECT_LE(last.foldersDone, 201);
-    EXPECT_EQ(scan.totalFolders, 200);
+    EXPECT_EQ(scan.totalFolders(), 200);
 }
 
 } // namespace
