@@ -12,6 +12,12 @@ std::int16_t ArchiveReader::Pack(const std::string& /*ZipName*/,
     return 0;
 }
 
+std::string_view ArchiveReader::fileNameView(std::int32_t FileNum) const
+{
+    m_nameCopy = FileName(FileNum);
+    return m_nameCopy;
+}
+
 bool ArchiveReader::InvalidFileNum(std::int32_t FileNum) const
 {
     return FileNum == 0 || FileNum > m_state.EntryCount || m_state.ReadStatus == 0;

@@ -54,6 +54,8 @@ public:
     virtual bool CanUnpack() const = 0;
     std::int32_t FileCount() const { return m_state.EntryCount; }
     virtual std::string FileName(std::int32_t FileNum) const = 0;
+    // FileName without a copy, valid until the next call or read: for listing many entries.
+    virtual std::string_view fileNameView(std::int32_t FileNum) const;
     virtual std::string CommentsFile(std::int32_t FileNum) const = 0;
     virtual std::string CommentsPack() const = 0;
     virtual bool IsDir(std::int32_t FileNum) const = 0;
@@ -79,6 +81,9 @@ protected:
     static const typename Table::value_type& slot(const Table& table, std::int32_t index);
 
     ReaderState& m_state;
+
+private:
+    mutable std::string m_nameCopy; // for readers that keep no name text to point into
 };
 
 // An unsigned 16-bit field kept in a signed 16-bit value, widened to 0..65535.

@@ -106,8 +106,13 @@ std::string Cls_Rar::unknownText(std::int32_t FileNum) const
 
 std::string Cls_Rar::FileName(std::int32_t FileNum) const
 {
+    return std::string(fileNameView(FileNum));
+}
+
+std::string_view Cls_Rar::fileNameView(std::int32_t FileNum) const
+{
     const RarRecord* e = entry(FileNum);
-    return e ? std::string(m_texts.name(e->texts)) : std::string();
+    return e ? m_texts.name(e->texts) : std::string_view();
 }
 
 std::string Cls_Rar::CommentsFile(std::int32_t FileNum) const

@@ -43,6 +43,7 @@ public:
 
     bool CanUnpack() const override { return false; }
     std::string FileName(std::int32_t FileNum) const override;
+    std::string_view fileNameView(std::int32_t FileNum) const override;
     std::string CommentsFile(std::int32_t FileNum) const override;
     std::string CommentsPack() const override { return m_archiveHeader.ArcComment; }
     bool IsDir(std::int32_t FileNum) const override;

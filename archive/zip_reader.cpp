@@ -109,8 +109,13 @@ const ZipRecord* Cls_Zip::entry(std::int32_t FileNum) const
 
 std::string Cls_Zip::FileName(std::int32_t FileNum) const
 {
+    return std::string(fileNameView(FileNum));
+}
+
+std::string_view Cls_Zip::fileNameView(std::int32_t FileNum) const
+{
     const ZipRecord* e = entry(FileNum);
-    return e ? std::string(m_texts.name(e->texts)) : std::string();
+    return e ? m_texts.name(e->texts) : std::string_view();
 }
 
 std::string Cls_Zip::CommentsFile(std::int32_t FileNum) const

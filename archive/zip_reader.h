@@ -37,6 +37,7 @@ public:
 
     bool CanUnpack() const override { return true; }
     std::string FileName(std::int32_t FileNum) const override;
+    std::string_view fileNameView(std::int32_t FileNum) const override;
     std::string CommentsFile(std::int32_t FileNum) const override;
     std::string CommentsPack() const override { return m_state.ZipComment; }
     bool IsDir(std::int32_t FileNum) const override;

@@ -8,29 +8,6 @@ require_tools() {
     done
 }
 
-# Times tarvelo-report on the folder holding one archive against other listers of the
-# archive, in the same run, and says for each whether tarvelo-report was faster.
-# Usage: compare_listings DISC_FOLDER NAME COMMAND [NAME COMMAND ...]
-compare_listings() {
-    local disc=$1
-    shift
-    local report_file="$work/report.txt"
-    local args=(-n tarvelo-report "LC_ALL=C.UTF-8 '$report' --force '$disc' -o '$report_file'")
-    while (( $# >= 2 )); do
-        args+=(-n "$1" "$2 > /dev/null")
-        shift 2
-    done
-    hyperfine --warmup 2 --runs 10 --style basic --export-json "$work/times.json" "${args[@]}"
-    python3 - "$work/times.json" <<'PY'
-import json, sys
-results = {r["command"]: r["mean"] for r in json.load(open(sys.argv[1]))["results"]}
-ours = results.pop("tarvelo-report")
-for name, mean in results.items():
-    verdict = "faster" if ours < mean else "NOT faster"
-    print(f"tarvelo-report {ours * 1000:.1f} ms vs {name} {mean * 1000:.1f} ms: {mean / ours:.2f}x, {verdict}")
-PY
-}
-
 # Runs two commands alternately under /usr/bin/time, one warm-up each and then
 # BENCH_ROUNDS rounds (7 unless set), and prints one table row: the median of the
 # per-round wall-time ratios, the ratio of CPU times (user + system) and both peak
@@ -68,4 +45,22 @@ PY
 # Usage: build_helper SOURCE OUTPUT
 build_helper() {
     [[ $2 -nt $1 ]] || c++ -O2 -std=c++20 -o "$2" "$1"
+}
+
+# Peak memory (/usr/bin/time %M) of tarvelo-report listing one archive that lies alone in
+# its folder, per byte of the archive, after checking that every entry is listed.
+# Usage: memory_per_byte LABEL ARCHIVE ENTRIES
+memory_per_byte() {
+    local label=$1 archive=$2 entries=$3
+    local out="$work/memory-report.txt" usage="$work/memory-usage.txt"
+    /usr/bin/time -f %M -o "$usage" "$report" --quiet --force "$(dirname "$archive")" -o "$out" > /dev/null
+    local listed
+    listed=$(grep -c '^'$'\t\t\t\t' "$out" || true)
+    [[ $listed -eq $entries ]] || { echo "$bench_name: $label: the report lists $listed of $entries entries" >&2; exit 1; }
+    python3 - "$label" "$(stat -c %s "$archive")" "$(tail -1 "$usage")" <<'PY'
+import sys
+label, size, peak_kib = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+print(f"{label:<28} {size / 1e6:6.1f} MB archive, peak {peak_kib / 1024:6.1f} MiB: "
+      f"{peak_kib * 1024 / size:.2f} bytes of memory per archive byte (target <= 2)")
+PY
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Lists a RAR 4 archive of 20,000 entries with tarvelo-report and, in the same run, with
-# bsdtar -tf and lsar, and prints the times. Usage: rar_bench.sh BUILD_DIR
+# Lists a RAR 4 archive of 20,000 entries with tarvelo-report and, in paired runs, with
+# bsdtar -tf and lsar, and prints time, CPU and memory ratios; then the memory a listing
+# of 50 MB of the smallest RAR 4 and RAR 5 headers costs per archive byte.
+# Usage: rar_bench.sh BUILD_DIR
 set -euo pipefail
 
 build=$(cd "${1:?usage: rar_bench.sh BUILD_DIR}" && pwd)
@@ -12,7 +14,7 @@ archive="$disc/entries-$entries.rar"
 
 bench_name=rar_bench
 source "$(dirname "$0")/lib.sh"
-require_tools "$report" bsdtar lsar hyperfine python3
+require_tools "$report" bsdtar lsar python3 /usr/bin/time
 
 # No RAR writer here: the archive is written block by block (stored files, one folder
 # per 1,000 of them, header CRCs as the format wants them) once, and kept.
@@ -55,5 +57,50 @@ for pair in "tarvelo-report:$listed" "bsdtar:$by_bsdtar" "lsar:$by_lsar"; do
     [[ ${pair#*:} -eq $entries ]] || { echo "rar_bench: ${pair%%:*} lists ${pair#*:} of $entries files" >&2; exit 1; }
 done
 
-echo "Listing $(basename "$archive") ($(stat -c %s "$archive") bytes, $entries files)"
-compare_listings "$disc" "bsdtar -tf" "bsdtar -tf '$archive'" lsar "lsar '$archive'"
+echo "RAR listing, paired runs (time and cpu: tarvelo-report / other; memory: peak RSS ratio)"
+# Each lister writes into a file through standard output.
+ours="LC_ALL=C.UTF-8 '$report' --quiet '$disc' -o - > '$work/report.txt'"
+paired_ratio "20,000 RAR 4 entries" tarvelo-report "$ours" "bsdtar -tf" "bsdtar -tf '$archive' > '$work/names.txt'"
+paired_ratio "20,000 RAR 4 entries" tarvelo-report "$ours" lsar "lsar '$archive' > '$work/names.txt'"
+
+# The smallest file headers (stored, empty, 8-byte names) filling 50 MB, once, and kept.
+# Usage: make_minimal PATH FORMAT COUNT
+make_minimal() {
+    [[ -f $1 ]] && return
+    mkdir -p "$(dirname "$1")"
+    python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys, zlib
+path, kind, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+
+def rar4_block(kind, flags, fields):
+    body = struct.pack("<BHH", kind, flags, 7 + len(fields)) + fields
+    return struct.pack("<H", zlib.crc32(body) & 0xFFFF) + body
+
+def rar5_header(fields):  # fields from the type on; every vint here fits one byte
+    body = bytes([len(fields)]) + fields
+    return struct.pack("<I", zlib.crc32(body)) + body
+
+with open(path + ".part", "wb") as out:
+    if kind == "rar4":
+        out.write(b"Rar!\x1a\x07\x00" + rar4_block(0x73, 0, bytes(6)))
+        for i in range(count):
+            name = f"{i:08x}".encode()
+            out.write(rar4_block(0x74, 0x8000, struct.pack("<IIBIIBBHI", 0, 0, 2, 0, 0, 29, 0x30, len(name), 0x20) + name))
+        out.write(rar4_block(0x7B, 0x4000, b""))
+    else:
+        out.write(b"Rar!\x1a\x07\x01\x00" + rar5_header(bytes([1, 0, 0])))
+        for i in range(count):
+            name = f"{i:08x}".encode()
+            # type 2, flags, file flags, size, attributes, compression, host, name
+            out.write(rar5_header(bytes([2, 0, 0, 0, 0x20, 0, 0, len(name)]) + name))
+        out.write(rar5_header(bytes([5, 0, 0])))
+PY
+    mv "$1.part" "$1"
+}
+
+rar4_count=$((50000000 / 40)) # 32-byte header and the name
+rar5_count=$((50000000 / 21)) # 4-byte CRC, 9 one-byte fields and the name
+make_minimal "$work/minimal-rar4/minimal.rar" rar4 "$rar4_count"
+make_minimal "$work/minimal-rar5/minimal.rar" rar5 "$rar5_count"
+memory_per_byte "RAR 4, 50 MB of headers" "$work/minimal-rar4/minimal.rar" "$rar4_count"
+memory_per_byte "RAR 5, 50 MB of headers" "$work/minimal-rar5/minimal.rar" "$rar5_count"

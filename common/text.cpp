@@ -134,7 +134,13 @@ bool isValidUtf8(std::span<const std::uint8_t> bytes)
 std::string lineSafe(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size());
+    appendLineSafe(out, text);
+    return out;
+}
+
+void appendLineSafe(std::string& out, std::string_view text)
+{
+    out.reserve(out.size() + text.size());
     while (!text.empty()) {
         const std::size_t plain = printableAsciiRun(text);
         out.append(text.substr(0, plain));
@@ -149,7 +155,6 @@ std::string lineSafe(std::string_view text)
             text.remove_prefix(length);
         }
     }
-    return out;
 }
 
 char asciiUpper(char c) noexcept

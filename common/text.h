@@ -19,6 +19,9 @@ bool isValidUtf8(std::span<const std::uint8_t> bytes);
 // U+2066 to U+2069) become U+FFFD, so no name can split, forge or disguise a line.
 std::string lineSafe(std::string_view text);
 
+// The same, appended to out: a caller that reuses out allocates nothing per line.
+void appendLineSafe(std::string& out, std::string_view text);
+
 // Upper-cases ASCII letters only, as the archive test and the name order need.
 char asciiUpper(char c) noexcept;
 

@@ -162,11 +162,12 @@ void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view he
         const auto number = static_cast<std::int32_t>(wide);
         const bool read = guardedRead(m_skipped, path, [&] {
             isFolder = reader.IsDir(number);
-            name = common::lineSafe(reader.FileName(number));
+            name.clear();
+            common::appendLineSafe(name, reader.fileNameView(number));
             if (m_inventory) tellEntry(reader, number, name, isFolder);
         });
         if (!read) return;
-        m_out.line(kEntryLevel, isFolder ? "[DIR] " : "", name);
+        m_out.line(kEntryLevel, isFolder ? std::string_view("[DIR] ") : std::string_view(), name);
     }
 }
 

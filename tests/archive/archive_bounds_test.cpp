@@ -110,6 +110,30 @@ TEST(ArchiveBounds, SparseFilesClaimingGigabytes)
     }
 }
 
+// The name without a copy is the name, and empty where FileName is empty.
+TEST(ArchiveBounds, NameViewsMatchTheNames)
+{
+    archive::ReaderState state;
+    archive::Cls_Zip zip(state, common::CodePage::defaultOem());
+    archive::Cls_Rar rar(state, common::CodePage::defaultOem());
+    const std::vector<std::uint8_t> zipBytes = manyZipEntries(5000);
+    const std::vector<std::uint8_t> rarBytes = manyRarEntries(5000);
+    const struct
+    {
+        const char* name;
+        archive::ArchiveReader& reader;
+        const std::vector<std::uint8_t>& bytes;
+    } cases[] = {{"zip", zip, zipBytes}, {"rar", rar, rarBytes}};
+    for (const auto& c : cases) {
+        const MemoryArchive files(c.bytes);
+        IgnoredNotices notices;
+        c.reader.Get_Contents("names", {files, notices});
+        for (std::int32_t n : {0, 1, 2, 4999, 5000, 5001})
+            EXPECT_EQ(c.reader.fileNameView(n), c.reader.FileName(n)) << c.name << " " << n;
+        EXPECT_EQ(c.reader.fileNameView(5000), "f4999") << c.name;
+    }
+}
+
 // Texts go in and come out unchanged, across blocks and in blocks of their own.
 TEST(TextArena, KeepsEveryPairOfTexts)
 {
