@@ -20,6 +20,26 @@ zadaća izveštaj račun ugovor pismo slike putovanje škola ispit predavanje kn
 pesma muzika film serija spisak adresar kuća posao faktura ponuda Đurđevak čaša
 žurka Beograd Novi Sad Niš Kragujevac Ђурђевак задаћа извештај рачун уговор песма
 Smith Jones Müller Dvořák Łódź Ærø""".split()
+SYLLABLES = """ba be bi bo bu ka ke ki ko ku la le li lo lu ma me mi mo mu na ne ni no nu
+ra re ri ro ru sa se si so su ta te ti to tu va ve vi vo za ze zi zo dra kra pre pro
+tri stra sta ste sto ri an en in on ar er or al el il ol ter man son ton berg ver""".split()
+
+
+def made_words(count):
+    """Words of two to four syllables, as many as a real collection of names holds."""
+    rng = random.Random(0)
+    return ["".join(rng.choice(SYLLABLES) for _ in range(rng.randrange(2, 5))) for _ in range(count)]
+
+
+# Real words are the common ones; the made ones stand for the long tail of a real
+# collection, where most words are rare.
+VOCABULARY = WORDS + made_words(20000)
+
+
+def word(rng):
+    return VOCABULARY[int(len(VOCABULARY) * rng.random() ** 3)]
+
+
 EXTENSIONS = [".doc", ".docx", ".xls", ".xlsx", ".pdf", ".txt", ".jpg", ".JPG", ".png",
               ".mp3", ".avi", ".mp4", ".exe", ".dll", ".ini", ".htm", ".html", ".ppt",
               ".rtf", ".odt", ".csv", ".xml", ".bak", ".tar.gz", ".7z", ".psd", ".wav"]
@@ -31,20 +51,22 @@ def name_of(rng, number):
     if shape < 0.25:
         return "%s%05d%s" % (rng.choice(["IMG_", "DSC", "DSCN", "P", "SCAN"]), number % 100000, ext)
     if shape < 0.5:
-        return "%s_%d%s" % (rng.choice(WORDS), rng.randrange(1990, 2025), ext)
+        return "%s_%d%s" % (word(rng), rng.randrange(1990, 2025), ext)
     if shape < 0.7:
-        return "%s %s %s%s" % (rng.choice(WORDS).capitalize(), rng.choice(WORDS),
+        return "%s %s %s%s" % (word(rng).capitalize(), word(rng),
                                rng.choice(["v2", "final", "(1)", "copy", "2003", "Q3"]), ext)
     if shape < 0.85:
-        return "%02d - %s - %s.mp3" % (rng.randrange(1, 20), rng.choice(WORDS).title(),
-                                       rng.choice(WORDS).title())
-    return "%s-%04d-%02d-%02d%s" % (rng.choice(WORDS), rng.randrange(1995, 2025),
+        return "%02d - %s - %s.mp3" % (rng.randrange(1, 20), word(rng).title(),
+                                       word(rng).title())
+    return "%s-%04d-%02d-%02d%s" % (word(rng), rng.randrange(1995, 2025),
                                     rng.randrange(1, 13), rng.randrange(1, 29), ext)
 
 
 def folder_name(rng):
-    return rng.choice([w.upper() for w in WORDS[:40]] + WORDS + ["Documents", "Photos 2004",
-                                                                 "My Music", "SETUP", "DATA"])
+    shape = rng.random()
+    if shape < 0.1:
+        return rng.choice(["Documents", "Photos 2004", "My Music", "SETUP", "DATA", "Backup"])
+    return word(rng).upper() if shape < 0.3 else word(rng).capitalize()
 
 
 def size_text(size):
@@ -90,7 +112,7 @@ def make_disc(rng, number, entries):
         listing = []
         if is_archive:
             per = archive_entries // archives + (1 if index < archive_entries % archives else 0)
-            inner = rng.choice(WORDS)
+            inner = word(rng)
             listing = [("[DIR] " + inner + "/")] + [inner + "/" + name_of(rng, i) for i in range(per - 1)]
         folder.files.append((name, size, listing))
     for folder in reversed(folders):

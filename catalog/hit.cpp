@@ -36,7 +36,7 @@ std::string hitLine(HitFormat format, const Hit& hit)
     const std::string_view exact = hit.exact ? "true" : "false";
     switch (format) {
     case HitFormat::Text:
-        return common::lineSafe(hit.disc->label) + '\t' + hit.path + '\t' + sizeField(hit) + '\n';
+        return hit.disc->label + '\t' + hit.path + '\t' + sizeField(hit) + '\n';
     case HitFormat::Jsonl:
         return "{\"disc\":" + std::to_string(hit.disc->id) + ",\"label\":" +
                jsonString(hit.disc->label) + ",\"path\":" + jsonString(hit.path) +

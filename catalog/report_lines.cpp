@@ -2,6 +2,7 @@
 
 #include "catalog/schema.h"
 #include "common/error.h"
+#include "common/text.h"
 
 #include <charconv>
 #include <map>
@@ -170,7 +171,7 @@ DiscRecord readHeader(ReportLines& lines)
         std::string_view label;
         void (*apply)(ReportLines&, DiscRecord&, std::string_view);
     } kFacts[] = {
-        {"CD volume: ", [](ReportLines&, DiscRecord& d, std::string_view v) { d.label = v; }},
+        {"CD volume: ", [](ReportLines&, DiscRecord& d, std::string_view v) { d.label = common::lineSafe(v); }},
         {"CD size: ", [](ReportLines& l, DiscRecord& d, std::string_view v) { d.totalBytes = l.size(v).bytes; }},
         {"CD free space: ", [](ReportLines& l, DiscRecord& d, std::string_view v) { d.freeBytes = l.size(v).bytes; }},
         {"CD serial number: ", [](ReportLines& l, DiscRecord& d, std::string_view v) { d.serial = numberOf<std::int32_t>(l, v); }},
