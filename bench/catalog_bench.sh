@@ -48,7 +48,7 @@ measure() {
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-patterns=(inv 2003 zadac djurdj report final.d backup- izvešt)
+patterns=(inv 2003 zadac djurdj izvest DSC0123 stramo lokre)
 ours="'$catalog_program' --catalog '$catalog' find"
 grep_cmd="grep -F -i -r"
 plocate_cmd="plocate -d '$work/paths.plocate' -i"
