@@ -23,35 +23,22 @@ constexpr std::uint64_t bytesBelow(std::uint64_t w, std::uint8_t n) noexcept
     return (w - kEveryByte * n) & ~w & kHighBits;
 }
 
-// Length of the run of printable ASCII (U+0020 to U+007E) at the start of text, read a word
-// at a time: names are mostly made of it.
-std::size_t printableAsciiRun(std::string_view text) noexcept
+// True when all eight bytes of w are printable ASCII (U+0020 to U+007E): names are mostly
+// made of it, so it is checked a word at a time.
+constexpr bool printableAscii(std::uint64_t w) noexcept
 {
-    std::size_t at = 0;
-    for (; text.size() - at >= sizeof(std::uint64_t); at += sizeof(std::uint64_t)) {
-        const std::uint64_t w = word(text.data() + at);
-        if (((w & kHighBits) | bytesBelow(w, 0x20) | bytesBelow(w ^ (kEveryByte * 0x7F), 1)) != 0)
-            break;
-    }
-    while (at < text.size() && text[at] >= 0x20 && text[at] < 0x7F)
-        ++at;
-    return at;
+    return ((w & kHighBits) | bytesBelow(w, 0x20) | bytesBelow(w ^ (kEveryByte * 0x7F), 1)) == 0;
 }
 
-std::size_t asciiRun(std::string_view text) noexcept
+constexpr bool ascii(std::uint64_t w) noexcept
 {
-    std::size_t at = 0;
-    for (; text.size() - at >= sizeof(std::uint64_t); at += sizeof(std::uint64_t))
-        if ((word(text.data() + at) & kHighBits) != 0) break;
-    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80)
-        ++at;
-    return at;
+    return (w & kHighBits) == 0;
 }
 
 // True for a well-formed sequence that could break or disguise a report line: C0 and C1
 // controls, DEL, the line and paragraph separators, and the bidirectional embeddings,
 // overrides and isolates, which reorder what follows them on the line.
-bool breaksALine(std::string_view sequence) noexcept
+inline bool breaksALine(std::string_view sequence) noexcept
 {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
     switch (sequence.size()) {
@@ -67,24 +54,24 @@ bool breaksALine(std::string_view sequence) noexcept
     }
 }
 
-// Length of the well-formed UTF-8 sequence at the start of bytes (RFC 3629 table),
-// or 0 when it is not one.
-std::size_t sequenceLength(std::string_view bytes) noexcept
+// Length of the well-formed UTF-8 sequence at p (RFC 3629 table), with left bytes there,
+// or 0 when it is not one. Inlined into the loops below: names are scanned per sequence.
+inline std::size_t sequenceLength(const unsigned char* p, std::size_t left) noexcept
 {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = p[0];
     const auto continuation = [&](std::size_t i, unsigned char low = 0x80,
                                   unsigned char high = 0xBF) {
-        return i < bytes.size() && at(i) >= low && at(i) <= high;
+        return i < left && p[i] >= low && p[i] <= high;
     };
-    const unsigned char lead = at(0);
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
+    if (lead < 0xC2) return 0;
+    if (lead <= 0xDF) return continuation(1) ? 2 : 0;
+    if (lead <= 0xEF) {
         const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
         const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
         return continuation(1, low, high) && continuation(2) ? 3 : 0;
     }
-    if (lead >= 0xF0 && lead <= 0xF4) {
+    if (lead <= 0xF4) {
         const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
         const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
         return continuation(1, low, high) && continuation(2) && continuation(3) ? 4 : 0;
@@ -116,12 +103,16 @@ void appendUtf8(std::string& out, char32_t cp)
 
 bool isValidUtf8(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        bytes.remove_prefix(asciiRun(bytes));
-        if (bytes.empty()) break;
-        const std::size_t length = sequenceLength(bytes);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    for (std::size_t at = 0; at < size;) {
+        if (p[at] < 0x80) {
+            at += size - at >= sizeof(std::uint64_t) && ascii(word(bytes.data() + at)) ? 8 : 1;
+            continue;
+        }
+        const std::size_t length = sequenceLength(p + at, size - at);
         if (length == 0) return false;
-        bytes.remove_prefix(length);
+        at += length;
     }
     return true;
 }
@@ -141,20 +132,27 @@ std::string lineSafe(std::string_view text)
 void appendLineSafe(std::string& out, std::string_view text)
 {
     out.reserve(out.size() + text.size());
-    while (!text.empty()) {
-        const std::size_t plain = printableAsciiRun(text);
-        out.append(text.substr(0, plain));
-        text.remove_prefix(plain);
-        if (text.empty()) break;
-        const std::size_t length = sequenceLength(text);
-        if (length == 0 || breaksALine(text.substr(0, length))) {
-            appendUtf8(out, kReplacement);
-            text.remove_prefix(length == 0 ? 1 : length);
-        } else {
-            out.append(text.substr(0, length));
-            text.remove_prefix(length);
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t kept = 0; // text before this is in out already
+    for (std::size_t at = 0; at < size;) {
+        if (p[at] >= 0x20 && p[at] < 0x7F) {
+            const bool wholeWord =
+                size - at >= sizeof(std::uint64_t) && printableAscii(word(text.data() + at));
+            at += wholeWord ? 8 : 1;
+            continue;
         }
+        const std::size_t length = sequenceLength(p + at, size - at);
+        if (length > 1 && !breaksALine(text.substr(at, length))) {
+            at += length;
+            continue;
+        }
+        out.append(text.substr(kept, at - kept));
+        appendUtf8(out, kReplacement);
+        at += length == 0 ? 1 : length;
+        kept = at;
     }
+    out.append(text.substr(kept));
 }
 
 char asciiUpper(char c) noexcept
