@@ -53,8 +53,8 @@ SEEDS_fuzz_zip_reader := $(CORPUS)/zip
 SEEDS_fuzz_rar_reader := $(CORPUS)/rar
 ISO_SEEDS := build/iso-seeds
 SEEDS_fuzz_iso_reader := $(ISO_SEEDS)
-SEEDS_fuzz_report := $(ISO_SEEDS)
 UDF_SEEDS := build/udf-seeds
+SEEDS_fuzz_report := $(ISO_SEEDS) $(UDF_SEEDS)
 SEEDS_fuzz_udf_reader := $(UDF_SEEDS)
 
 fuzz-build: deps

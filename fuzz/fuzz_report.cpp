@@ -1,11 +1,12 @@
-// Runs a whole report over one input read as a disc image, which may claim to be larger
-// than the input (up to 16 MiB more, so archives inside stay within what a run may
-// allocate): the scan, every folder's section, and the archives inside listed by the
-// program's own readers. The report goes nowhere. Any outcome is accepted; a crash, an
-// escaping exception, a leak or a hang is a finding.
+// Runs a whole report over one input read as a disc image (its UDF or ISO 9660 tree,
+// chosen as for a real disc), which may claim to be larger than the input (up to 16 MiB
+// more, so archives inside stay within what a run may allocate): the scan, every folder's
+// section, and the archives inside listed by the program's own readers. The report goes
+// nowhere. Any outcome is accepted; a crash, an escaping exception, a leak or a hang is
+// a finding.
 #include "common/code_page.h"
 #include "fuzz/fuzz_disc_support.h"
-#include "image/iso9660_volume.h"
+#include "image/disc_volume.h"
 #include "report/reader_set.h"
 #include "report/report_run.h"
 
@@ -30,7 +31,7 @@ class InputDiscOpener final : public platform::VolumeOpener
     {
         auto disc = std::make_shared<fuzz::SparseByteSource>(
             m_input, fuzz::claimedDiscSize(m_input, kMaxSparseShift));
-        return std::make_unique<image::IsoVolume>(std::move(disc), source);
+        return image::openDiscVolume(std::move(disc), source);
     }
 
   private:

@@ -1,9 +1,6 @@
 #include "platform/optical_device.h"
 
-#include "common/error.h"
-#include "image/iso9660_volume.h"
-#include "image/udf_descriptors.h"
-#include "image/udf_volume.h"
+#include "image/disc_volume.h"
 #include "platform/posix_byte_source.h"
 #include "platform/posix_fd.h"
 
@@ -13,33 +10,15 @@
 
 namespace tarvelo::platform {
 
-std::unique_ptr<Volume> openDisc(std::shared_ptr<const ByteSource> disc, const std::string& path,
-                                 std::uint64_t sessionStartSector,
-                                 std::optional<std::uint64_t> lastWrittenSector)
-{
-    if (!image::udf::hasUdfRecognition(*disc, sessionStartSector))
-        return std::make_unique<image::IsoVolume>(disc, path, sessionStartSector);
-    try {
-        return std::make_unique<image::UdfVolume>(disc, path, sessionStartSector, lastWrittenSector);
-    } catch (const Error& damaged) {
-        if (damaged.number() != ErrorNumber::InvalidFileFormat) throw;
-        try {
-            return std::make_unique<image::IsoVolume>(disc, path, sessionStartSector);
-        } catch (const Error&) {
-            throw damaged;
-        }
-    }
-}
-
 std::unique_ptr<Volume> openDiscImage(const std::string& imagePath)
 {
-    return openDisc(PosixByteSource::open(imagePath), imagePath);
+    return image::openDiscVolume(PosixByteSource::open(imagePath), imagePath);
 }
 
 std::unique_ptr<Volume> openDiscDevice(const std::string& devicePath)
 {
-    return openDisc(PosixByteSource::open(devicePath), devicePath, lastSessionStart(devicePath),
-                    lastWrittenSector(devicePath));
+    return image::openDiscVolume(PosixByteSource::open(devicePath), devicePath,
+                                 lastSessionStart(devicePath), lastWrittenSector(devicePath));
 }
 
 std::uint64_t lastSessionStart(const std::string& devicePath)

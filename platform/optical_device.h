@@ -9,15 +9,8 @@
 
 namespace tarvelo::platform {
 
-// A disc read from its sectors, shown as Windows shows it: from its UDF volume when it has
-// one (bridge discs included), else from its ISO 9660 tree. A UDF volume too damaged to
-// read gives way to the disc's ISO 9660 tree when it has one, as Windows mounts that
-// instead; without one, the UDF damage is the error.
-std::unique_ptr<Volume> openDisc(std::shared_ptr<const ByteSource> disc, const std::string& path,
-                                 std::uint64_t sessionStartSector = 0,
-                                 std::optional<std::uint64_t> lastWrittenSector = std::nullopt);
-
-// A disc image file read as a disc: its paths begin with the image's path.
+// A disc image file read as a disc (see image::openDiscVolume): its paths begin with the
+// image's path.
 std::unique_ptr<Volume> openDiscImage(const std::string& imagePath);
 
 // The disc in an optical drive (or any block device holding a disc image), read
