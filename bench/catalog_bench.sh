@@ -105,7 +105,9 @@ add_catalog=$work/add-catalog.sqlite
 cp "$catalog" "$add_catalog"
 for (( round = 1; round <= rounds; round++ )); do
     read -r rep rep_c < <(measure "LC_ALL=C.UTF-8 '$report_program' --quiet --force '$tree' -o '$work/tree-report.txt'")
-    read -r add add_c < <(measure "'$catalog_program' --catalog '$add_catalog' add --replace -q '$tree'")
+    read -r add add_c < <(measure "'$catalog_program' --catalog '$add_catalog' add -q '$tree'")
+    # Taken out again, untimed, so every round adds the same disc to the same catalogue.
+    "$catalog_program" --catalog "$add_catalog" remove "$("$catalog_program" --catalog "$add_catalog" discs | tail -1 | cut -f1)" 2> /dev/null
     add_ratios+=("$(ratio "$add" "$rep")")
     add_cpu+=("$(ratio "$add_c" "$rep_c")")
     echo "round $round: tarvelo-report ${rep}s, add ${add}s (into the $discs-disc catalogue)"
