@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvelo::common {
@@ -153,6 +154,13 @@ void appendLineSafe(std::string& out, std::string_view text)
         kept = at;
     }
     out.append(text.substr(kept));
+}
+
+std::string asPathComponent(std::string name)
+{
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
+    return name;
 }
 
 char asciiUpper(char c) noexcept

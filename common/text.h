@@ -22,6 +22,10 @@ std::string lineSafe(std::string_view text);
 // The same, appended to out: a caller that reuses out allocates nothing per line.
 void appendLineSafe(std::string& out, std::string_view text);
 
+// A file name read from a disc made one path component: each "/" (which a Joliet, Rock
+// Ridge or UDF name can hold) and each NUL becomes "_", so its path names no other file.
+std::string asPathComponent(std::string name);
+
 // Upper-cases ASCII letters only, as the archive test and the name order need.
 char asciiUpper(char c) noexcept;
 

@@ -2,6 +2,7 @@
 
 #include "common/checked.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "image/iso9660_prefetch.h"
 #include "image/iso9660_rock_ridge.h"
 
@@ -80,15 +81,6 @@ std::vector<std::uint8_t> selfRecordBytes(const platform::ByteSource& disc, Exte
     const auto self = decodeDirectoryRecord(bytes);
     if (!self || !self->isSelfOrParent()) return {};
     return bytes;
-}
-
-// A name is one path component: a "/" (which a Joliet or Rock Ridge name can hold) or a
-// NUL would make its path name another file, so each becomes "_".
-std::string withoutSeparators(std::string name)
-{
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
-    return name;
 }
 
 // Turns records into items, joining the records of a multi-extent file: every record
@@ -176,11 +168,11 @@ void ItemAssembler::flush()
 std::string ItemAssembler::nameOf(const DirectoryRecord& record,
                                   std::optional<std::string> rockRidgeName) const
 {
-    if (rockRidgeName) return withoutSeparators(std::move(*rockRidgeName));
+    if (rockRidgeName) return common::asPathComponent(std::move(*rockRidgeName));
     std::string name = m_format.names == NameSet::Joliet
                            ? decodeUcs2(record.identifier)
                            : std::string(record.identifier.begin(), record.identifier.end());
-    return withoutSeparators(record.isDirectory() ? name : withoutVersion(std::move(name)));
+    return common::asPathComponent(record.isDirectory() ? name : withoutVersion(std::move(name)));
 }
 
 // A moved folder's length is in its own "." record. Without one, a block is taken, and

@@ -1,6 +1,7 @@
 #include "image/udf_directory.h"
 
 #include "common/error.h"
+#include "common/text.h"
 #include "image/iso9660_directory.h"
 
 #include <algorithm>
@@ -71,10 +72,8 @@ void IdentifierParser::add(const FileIdentifier& identifier)
 {
     if ((identifier.characteristics & (kFidDeleted | kFidParent)) != 0) return;
     if (identifier.entry.length == 0) return; // names no file
-    std::string name = decodeDchars(identifier.name);
+    std::string name = common::asPathComponent(decodeDchars(identifier.name));
     if (name.empty()) return;
-    // A name is one path component: a "/" would make its path name another file.
-    std::replace(name.begin(), name.end(), '/', '_');
     m_items.push_back({std::move(name), identifier.entry.where});
 }
 

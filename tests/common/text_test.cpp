@@ -48,5 +48,12 @@ TEST(LineSafe, KeepsValidTextAndReplacesWhatCouldBreakALine)
     }
 }
 
+TEST(AsPathComponent, ReplacesWhatWouldNameAnotherFile)
+{
+    EXPECT_EQ(asPathComponent("notes.txt"), "notes.txt");
+    EXPECT_EQ(asPathComponent("a/b/"), "a_b_");
+    EXPECT_EQ(asPathComponent(std::string("a\0b", 3)), "a_b");
+}
+
 } // namespace
 } // namespace tarvelo::common
