@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -136,6 +138,27 @@ TEST(FolderWalk, SkipsEveryFailingArchiveAndGoesOnWithTheNextFile)
         sixty,
     };
     EXPECT_EQ(body, wanted);
+}
+
+// Whatever a reader throws (running out of memory included) costs that archive only.
+TEST(FolderWalk, AnyExceptionWhileListingSkipsThatArchiveOnly)
+{
+    test::RunHarness h;
+    for (const char* name : {"A.ZIP", "B.ZIP", "C.ZIP"})
+        h.files.addSizedFile(std::string("D:\\") + name, 1);
+    h.zip.fail("D:\\A.ZIP", std::bad_alloc());
+    h.zip.fail("D:\\B.ZIP", std::length_error("vector too long"));
+    h.zip.add("D:\\C.ZIP", {{"kept.txt"}});
+
+    const RunOutcome outcome = h.run();
+
+    EXPECT_EQ(outcome.kind, OutcomeKind::Done);
+    ASSERT_EQ(outcome.skippedArchives.size(), 2u);
+    EXPECT_EQ(outcome.skippedArchives[0].path, "D:\\A.ZIP");
+    EXPECT_EQ(outcome.skippedArchives[0].reason, "not enough memory to list it");
+    EXPECT_EQ(outcome.skippedArchives[1].path, "D:\\B.ZIP");
+    EXPECT_EQ(outcome.skippedArchives[1].reason, "vector too long");
+    EXPECT_EQ(countLines(h.bodyLines(), "\t\t\t\tkept.txt"), 1u);
 }
 
 TEST(FolderWalk, ReaderNoticesNameTheirArchive)

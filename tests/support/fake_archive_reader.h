@@ -3,6 +3,7 @@
 #include "archive/archive_reader.h"
 #include "common/error.h"
 
+#include <exception>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,18 +26,20 @@ class FakeArchiveReader final : public archive::ArchiveReader
 
     void add(const std::string& path, std::vector<FakeEntry> entries)
     {
-        m_archives[path] = {std::move(entries), std::nullopt, 0, std::nullopt};
+        m_archives[path] = {std::move(entries), nullptr, 0, std::nullopt};
     }
-    // Get_Contents of path raises error.
-    void fail(const std::string& path, const Error& error)
+    // Get_Contents of path raises error, which may be any exception.
+    template <typename Exception>
+    void fail(const std::string& path, const Exception& error)
     {
-        m_archives[path] = {{}, error, 0, std::nullopt};
+        m_archives[path] = {{}, std::make_exception_ptr(error), 0, std::nullopt};
     }
     // The directory reads, then FileName(failingEntry) raises error.
     void failAtEntry(const std::string& path, std::vector<FakeEntry> entries,
                      std::int32_t failingEntry, const Error& error)
     {
-        m_archives[path] = {std::move(entries), error, failingEntry, std::nullopt};
+        m_archives[path] = {std::move(entries), std::make_exception_ptr(error), failingEntry,
+                            std::nullopt};
     }
 
     // Get_Contents of path shows the notice before it reads on.
@@ -58,7 +61,8 @@ class FakeArchiveReader final : public archive::ArchiveReader
         if (found == m_archives.end()) throw Error(ErrorNumber::FileNotFound, "not in the fake");
         m_current = &found->second;
         if (m_current->notice) context.notices.notice(*m_current->notice);
-        if (m_current->error && m_current->failingEntry == 0) throw *m_current->error;
+        if (m_current->error && m_current->failingEntry == 0)
+            std::rethrow_exception(m_current->error);
         m_state.EntryCount = static_cast<std::int32_t>(m_current->entries.size());
         m_state.ReadStatus = 1;
         return 0;
@@ -68,7 +72,8 @@ class FakeArchiveReader final : public archive::ArchiveReader
     std::string FileName(std::int32_t FileNum) const override
     {
         if (InvalidFileNum(FileNum)) return {};
-        if (m_current->error && FileNum == m_current->failingEntry) throw *m_current->error;
+        if (m_current->error && FileNum == m_current->failingEntry)
+            std::rethrow_exception(m_current->error);
         return entry(FileNum).name;
     }
     bool IsDir(std::int32_t FileNum) const override
@@ -91,7 +96,7 @@ class FakeArchiveReader final : public archive::ArchiveReader
     struct Archive
     {
         std::vector<FakeEntry> entries;
-        std::optional<Error> error;
+        std::exception_ptr error;
         std::int32_t failingEntry = 0; // 0: Get_Contents fails
         std::optional<std::string> notice;
     };
