@@ -11,6 +11,7 @@
 #include "cli/cli_run_ui.h"
 #include "cli/interrupt.h"
 #include "cli/locale_separator.h"
+#include "common/version.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ int run(const std::vector<std::string>& args)
         return 0;
     }
     if (options.verb == CatalogVerb::Version) {
-        std::cout << kCatalogProgramName << ' ' << TARVELO_VERSION << std::endl;
+        std::cout << tarvelo::common::versionText(kCatalogProgramName) << std::flush;
         return 0;
     }
     installInterruptHandlers();

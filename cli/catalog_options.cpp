@@ -283,7 +283,7 @@ Options:
       --catalog FILE  the catalogue (default: $TARVELO_CATALOG, else
                       $XDG_DATA_HOME/tarvelo/catalog.sqlite)
   -h, --help          show this help and exit
-      --version       show the version and exit
+      --version       show the version and licence and exit
 
 Exit status: 0 done, 1 failed (find: nothing found), 2 usage error, 3 a disc was added
 but a folder on it could not be read, 130 interrupted.

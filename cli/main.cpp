@@ -19,6 +19,7 @@
 #include "cli/locale_separator.h"
 #include "cli/options.h"
 #include "cli/report_command.h"
+#include "common/version.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ int run(const std::vector<std::string>& args)
         std::cout << usageText() << std::flush;
         return 0;
     case Command::Version:
-        std::cout << versionText() << std::flush;
+        std::cout << tarvelo::common::versionText(kProgramName) << std::flush;
         return 0;
     case Command::CodePages:
         std::cout << codePageListText() << std::flush;

@@ -240,15 +240,6 @@ std::variant<ParsedCommand, UsageError> parseCommandLine(const std::vector<std::
     return Parser(args).parse();
 }
 
-std::string versionText()
-{
-    return std::string(kProgramName) + " " + TARVELO_VERSION + R"(
-Licence GPL-3.0-or-later: GNU General Public License, version 3 or later.
-This is free software: you are free to change and redistribute it.
-There is NO WARRANTY, to the extent permitted by law.
-)";
-}
-
 std::string usageText()
 {
     return R"(Usage: tarvelo-report [options] SOURCE -o FILE

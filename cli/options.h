@@ -52,7 +52,5 @@ std::variant<ParsedCommand, UsageError> parseCommandLine(const std::vector<std::
 // The text of --help.
 std::string usageText();
 
-// The text of --version: the program, its version and its licence.
-std::string versionText();
 
 } // namespace tarvelo::cli

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/catalog_options.h"
 #include "cli/code_page_list.h"
+#include "common/version.h"
 
 namespace tarvelo::cli {
 namespace {
@@ -101,10 +103,14 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
     }
 }
 
-// A packager reads the licence from --version.
-TEST(CommandLine, VersionNamesTheLicence)
+// A packager reads the licence from --version, of every program.
+TEST(CommandLine, VersionNamesTheProgramAndTheLicence)
 {
-    EXPECT_NE(versionText().find("GPL-3.0-or-later"), std::string::npos) << versionText();
+    for (const char* program : {kProgramName, kCatalogProgramName, "tarvelo"}) {
+        const auto text = common::versionText(program);
+        EXPECT_EQ(text.rfind(std::string(program) + " ", 0), 0U) << text;
+        EXPECT_NE(text.find("GPL-3.0-or-later"), std::string::npos) << text;
+    }
 }
 
 // What --codepage help offers must be what --codepage takes, on this system's iconv.
