@@ -1,6 +1,7 @@
 #include "image/iso9660_volume.h"
 
 #include "common/error.h"
+#include "image/folder_lookup.h"
 #include "image/iso9660_descriptors.h"
 #include "image/iso9660_file_source.h"
 
@@ -114,22 +115,7 @@ std::unique_ptr<platform::ByteSource> IsoVolume::openData(std::span<const Extent
 
 Extent IsoVolume::folderExtent(const std::string& folderPath) const
 {
-    if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
-        return folder->second;
-    // Not listed yet: list the folders on the way down from the root, which finds each.
-    if (folderPath.starts_with(m_rootPath)) {
-        std::string path = m_rootPath;
-        for (std::size_t at = m_rootPath.size();
-             at < folderPath.size() && m_folders.contains(path);) {
-            const auto end = std::min(folderPath.find('/', at), folderPath.size());
-            listFolder(path);
-            path = childPath(path, std::string_view(folderPath).substr(at, end - at));
-            at = end + 1;
-        }
-        if (const auto folder = m_folders.find(folderPath); folder != m_folders.end())
-            return folder->second;
-    }
-    throw Error(ErrorNumber::PathNotFound, "no such folder on the disc: " + folderPath);
+    return findFolder(*this, m_folders, folderPath);
 }
 
 // A folder is listed under one path only, and only when its records overlap no other
