@@ -5,6 +5,7 @@
 #include "tests/archive/rar_fixtures.h"
 #include "tests/archive/zip_fixtures.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace tarvelo::test {
@@ -48,20 +49,34 @@ std::vector<std::uint8_t> manyRarEntries(int count)
     return bytes;
 }
 
-// A stop lands inside one archive, long before its end, and is no failure of the archive.
-TEST(ArchiveBounds, StopRequestedMidReadEndsTheRead)
+// The ZIP and the RAR reader side by side, each given the input a test made for it.
+struct BothReaders
 {
-    archive::ReaderState state;
-    archive::Cls_Zip zip(state, common::CodePage::defaultOem());
-    archive::Cls_Rar rar(state, common::CodePage::defaultOem());
-    const std::vector<std::uint8_t> zipBytes = manyZipEntries(30000);
-    const std::vector<std::uint8_t> rarBytes = manyRarEntries(30000);
-    const struct
+    struct Case
     {
         const char* name;
         archive::ArchiveReader& reader;
         const std::vector<std::uint8_t>& bytes;
-    } cases[] = {{"zip", zip, zipBytes}, {"rar", rar, rarBytes}};
+    };
+
+    archive::ReaderState state;
+    archive::Cls_Zip zip{state, common::CodePage::defaultOem()};
+    archive::Cls_Rar rar{state, common::CodePage::defaultOem()};
+
+    std::array<Case, 2> over(const std::vector<std::uint8_t>& zipBytes,
+                             const std::vector<std::uint8_t>& rarBytes)
+    {
+        return {{{"zip", zip, zipBytes}, {"rar", rar, rarBytes}}};
+    }
+};
+
+// A stop lands inside one archive, long before its end, and is no failure of the archive.
+TEST(ArchiveBounds, StopRequestedMidReadEndsTheRead)
+{
+    BothReaders readers;
+    const std::vector<std::uint8_t> zipBytes = manyZipEntries(30000);
+    const std::vector<std::uint8_t> rarBytes = manyRarEntries(30000);
+    const auto cases = readers.over(zipBytes, rarBytes);
     for (const auto& c : cases) {
         const MemoryArchive files(c.bytes);
         IgnoredNotices notices;
@@ -91,17 +106,10 @@ TEST(ArchiveBounds, SparseFilesClaimingGigabytes)
         rar4::archive({rar4::marker(), rar4::mainHead(),
                        rar4::file(rar4::FileBlock("a").withFlags(0x8100).withHighSizes(8, 0))});
 
-    archive::ReaderState state;
-    archive::Cls_Zip zip(state, common::CodePage::defaultOem());
-    archive::Cls_Rar rar(state, common::CodePage::defaultOem());
-    const struct
-    {
-        const char* name;
-        archive::ArchiveReader& reader;
-        const std::vector<std::uint8_t>& held;
-    } cases[] = {{"zip", zip, zipHeld}, {"rar", rar, rarHeld}};
+    BothReaders readers;
+    const auto cases = readers.over(zipHeld, rarHeld);
     for (const auto& c : cases) {
-        const SparseFile files(c.held, 40 * kGiB);
+        const SparseFile files(c.bytes, 40 * kGiB);
         RecordedNotices notices;
         c.reader.Get_Contents("sparse", {files, notices});
         ASSERT_EQ(c.reader.FileCount(), 1) << c.name;
@@ -113,17 +121,10 @@ TEST(ArchiveBounds, SparseFilesClaimingGigabytes)
 // The name without a copy is the name, and empty where FileName is empty.
 TEST(ArchiveBounds, NameViewsMatchTheNames)
 {
-    archive::ReaderState state;
-    archive::Cls_Zip zip(state, common::CodePage::defaultOem());
-    archive::Cls_Rar rar(state, common::CodePage::defaultOem());
+    BothReaders readers;
     const std::vector<std::uint8_t> zipBytes = manyZipEntries(5000);
     const std::vector<std::uint8_t> rarBytes = manyRarEntries(5000);
-    const struct
-    {
-        const char* name;
-        archive::ArchiveReader& reader;
-        const std::vector<std::uint8_t>& bytes;
-    } cases[] = {{"zip", zip, zipBytes}, {"rar", rar, rarBytes}};
+    const auto cases = readers.over(zipBytes, rarBytes);
     for (const auto& c : cases) {
         const MemoryArchive files(c.bytes);
         IgnoredNotices notices;

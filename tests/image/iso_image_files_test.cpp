@@ -17,12 +17,7 @@ namespace tarvelo::image {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readAll(const platform::ByteSource& source)
-{
-    const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
-    return {bytes.begin(), bytes.end()};
-}
+using test::readAll;
 
 std::string fileBytes(const fs::path& path)
 {

@@ -14,25 +14,11 @@ using test::IsoImage;
 using test::IsoRecord;
 using test::kIsoAssociated;
 using test::kIsoMultiExtent;
+using test::errorFrom;
 using test::listTree;
+using test::readAll;
 using testing::ElementsAre;
 using testing::HasSubstr;
-
-template <typename Action> std::optional<Error> errorFrom(Action&& action)
-{
-    try {
-        action();
-    } catch (const Error& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-std::string readAll(const platform::ByteSource& source)
-{
-    const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
-    return {bytes.begin(), bytes.end()};
-}
 
 constexpr std::uint32_t kMaxExtent = 0xFFFFF800; // the largest whole-block extent
 

@@ -2,6 +2,7 @@
 #include "image/udf_volume.h"
 #include "tests/image/udf_image_builder.h"
 #include "tests/image/volume_listing.h"
+#include "tests/support/error_of.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 namespace tarvelo::image {
 namespace {
 
+using test::errorFrom;
 using test::listTree;
+using test::readAll;
 using test::UdfImageBuilder;
 using test::UdfImageOptions;
 using test::UdfLayout;
@@ -18,22 +21,6 @@ using testing::HasSubstr;
 using testing::Not;
 
 constexpr std::uint64_t kFiveGigabytes = 5'000'000'000;
-
-template <typename Action> std::optional<Error> errorFrom(Action&& action)
-{
-    try {
-        action();
-    } catch (const Error& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-std::string readAll(const platform::ByteSource& source)
-{
-    const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
-    return {bytes.begin(), bytes.end()};
-}
 
 std::string notes()
 {

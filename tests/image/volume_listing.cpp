@@ -42,4 +42,10 @@ std::vector<std::string> listTree(const platform::Volume& volume, std::size_t ma
     return walk.lines;
 }
 
+std::string readAll(const platform::ByteSource& source)
+{
+    const auto bytes = source.read(0, static_cast<std::size_t>(source.size()));
+    return {bytes.begin(), bytes.end()};
+}
+
 } // namespace tarvelo::test

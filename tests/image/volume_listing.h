@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/byte_source.h"
 #include "platform/volume.h"
 
 #include <string>
@@ -11,5 +12,8 @@ namespace tarvelo::test {
 // "name size" for a file, indented by two spaces per level. Stops with a line "..."
 // after maxLines lines, so a volume that loops cannot hang a test.
 std::vector<std::string> listTree(const platform::Volume& volume, std::size_t maxLines = 5000);
+
+// Every byte of the source, as a string for comparing with the expected contents.
+std::string readAll(const platform::ByteSource& source);
 
 } // namespace tarvelo::test

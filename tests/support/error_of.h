@@ -18,4 +18,16 @@ std::optional<ErrorNumber> errorOf(Action&& action)
     return std::nullopt;
 }
 
+// The error the action raised, for tests of its message, or nothing when it raised none.
+template <typename Action>
+std::optional<Error> errorFrom(Action&& action)
+{
+    try {
+        action();
+    } catch (const Error& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
 } // namespace tarvelo::test
