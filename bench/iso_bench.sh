@@ -9,43 +9,23 @@
 # Usage: bench/iso_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
 
+here=$(dirname "$0")
 build=${1:?usage: $0 BUILD_DIR [RUNS]}
 runs=${2:-7}
 program=$build/bin/tarvelo-report
 work=$build/bench
 image=$work/iso-bench-2.iso
 report=$work/iso-report.txt
+bench_name="iso benchmark"
+source "$here/lib.sh"
 [[ -x $program ]] || { echo "no $program: build first" >&2; exit 1; }
-for tool in xorriso 7zz bsdtar strace; do
-    command -v "$tool" > /dev/null || { echo "iso benchmark: $tool is not installed" >&2; exit 1; }
-done
+require_tools xorriso 7zz bsdtar strace python3
 
 make_image() {
     local tree=$work/iso-tree
     rm -rf "$tree"
     mkdir -p "$tree"
-    python3 - "$tree" <<'PY'
-import os, random, sys
-
-root = sys.argv[1]
-rng = random.Random(2024)
-folders = [root]
-while len(folders) < 2001:
-    path = os.path.join(rng.choice(folders), "Folder %04d" % len(folders))
-    os.mkdir(path)
-    folders.append(path)
-extensions = [".txt", ".dat", ".jpg", ".doc", ".html", ".mp3"]
-for number in range(20000):
-    name = "File number %05d%s" % (number, rng.choice(extensions))
-    with open(os.path.join(rng.choice(folders[1:]), name), "wb") as f:
-        f.write(b"x" * rng.randrange(0, 3000))
-import zipfile
-for number in range(100):
-    path = os.path.join(rng.choice(folders[1:]), "Archive %03d.zip" % number)
-    with zipfile.ZipFile(path, "w") as archive:
-        for entry in range(30):
-            archive.writestr("folder/entry %02d.txt" % entry, "x" * entry)
-PY
+    python3 "$here/make_tree.py" "$tree" 2024 2000 20000 100
     xorriso -as mkisofs -quiet -J -joliet-long -R -V ISO_BENCH -o "$image" "$tree" 2> /dev/null
     rm -rf "$tree"
 }

@@ -1,4 +1,4 @@
-# Shared by the archive benchmarks: sourced, not run.
+# Shared by the benchmarks: sourced, not run.
 
 # Fails with a clear line when a program the benchmark runs is missing.
 require_tools() {

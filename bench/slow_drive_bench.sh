@@ -21,9 +21,9 @@ skip() {
     exit 0
 }
 
-for tool in 7zz bsdtar xorriso losetup blockdev; do
-    command -v "$tool" > /dev/null || { echo "slow drive benchmark: $tool not found" >&2; exit 1; }
-done
+bench_name="slow drive benchmark"
+source "$(dirname "$0")/lib.sh"
+require_tools 7zz bsdtar xorriso losetup blockdev
 (( $(id -u) == 0 )) || skip "a loop device and a cgroup need root"
 
 # A disc of 300 folders and 3,000 small files, one in ten a ZIP archive, made once.

@@ -9,6 +9,7 @@
 # Usage: bench/udf_bench.sh BUILD_DIR [ROUNDS]
 set -euo pipefail
 
+here=$(dirname "$0")
 build=$(cd "${1:?usage: $0 BUILD_DIR [ROUNDS]}" && pwd)
 rounds=${2:-7}
 program=$build/bin/tarvelo-report
@@ -16,30 +17,15 @@ writer=$build/bin/udf_image_tool
 work=$build/bench/udf
 image=$work/udf-bench.udf
 report=$work/udf-report.txt
-for tool in "$program" "$writer" 7zz python3 /usr/bin/time; do
-    command -v "$tool" > /dev/null || { echo "udf benchmark: $tool not found" >&2; exit 1; }
-done
+bench_name="udf benchmark"
+source "$here/lib.sh"
+require_tools "$program" "$writer" 7zz python3 /usr/bin/time
 
 make_image() {
     local tree=$work/tree
     rm -rf "$tree"
     mkdir -p "$tree"
-    python3 - "$tree" <<'PY'
-import os, random, sys
-
-root = sys.argv[1]
-rng = random.Random(2026)
-folders = [root]
-while len(folders) < 2001:
-    path = os.path.join(rng.choice(folders), "Folder %04d" % len(folders))
-    os.mkdir(path)
-    folders.append(path)
-extensions = [".txt", ".dat", ".jpg", ".doc", ".html", ".mp3"]
-for number in range(218000):
-    name = "File number %06d%s" % (number, rng.choice(extensions))
-    with open(os.path.join(rng.choice(folders[1:]), name), "wb") as f:
-        f.write(b"x" * rng.randrange(0, 3000))
-PY
+    python3 "$here/make_tree.py" "$tree" 2026 2000 218000 0
     "$writer" "$tree" "$image.part" metadata
     mv "$image.part" "$image"
     rm -rf "$tree"
