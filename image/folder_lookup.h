@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace tarvelo::image {
 
@@ -33,6 +34,24 @@ Place findFolder(const platform::Volume& volume,
             return folder->second;
     }
     throw Error(ErrorNumber::PathNotFound, "no such folder on the disc: " + folderPath);
+}
+
+// A file's path on an image volume split into its folder's path (the root path itself for
+// a file at the root) and its name. A path without a folder names no file.
+struct FilePlace
+{
+    std::string folderPath;
+    std::string name;
+};
+
+inline FilePlace splitFilePath(const std::string& rootPath, const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
+    std::string folderPath = path.substr(0, slash);
+    if (folderPath + '/' == rootPath) folderPath = rootPath;
+    return {std::move(folderPath), path.substr(slash + 1)};
 }
 
 } // namespace tarvelo::image

@@ -76,16 +76,11 @@ std::unique_ptr<platform::ByteSource> IsoVolume::openEntry(const std::string& /*
 
 std::unique_ptr<platform::ByteSource> IsoVolume::openFile(const std::string& path) const
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
-    std::string parent = path.substr(0, slash);
-    if (parent + '/' == m_rootPath) parent = m_rootPath;
-    const std::string name = path.substr(slash + 1);
+    const FilePlace place = splitFilePath(m_rootPath, path);
 
-    const auto items = iso9660::readDirectory(*m_disc, m_format, folderExtent(parent));
-    const auto file = std::find_if(items.begin(), items.end(), [&name](const auto& item) {
-        return !item.isFolder && item.name == name;
+    const auto items = iso9660::readDirectory(*m_disc, m_format, folderExtent(place.folderPath));
+    const auto file = std::find_if(items.begin(), items.end(), [&place](const auto& item) {
+        return !item.isFolder && item.name == place.name;
     });
     if (file == items.end())
         throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);

@@ -104,16 +104,11 @@ std::unique_ptr<platform::ByteSource> UdfVolume::openEntry(const std::string& pa
 
 std::unique_ptr<platform::ByteSource> UdfVolume::openFile(const std::string& path) const
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
-    std::string parent = path.substr(0, slash);
-    if (parent + '/' == m_rootPath) parent = m_rootPath;
-    const std::string name = path.substr(slash + 1);
+    const FilePlace place = splitFilePath(m_rootPath, path);
 
-    const auto entries = readEntries(parent);
-    const auto file = std::find_if(entries.begin(), entries.end(), [&name](const auto& entry) {
-        return entry.kind != platform::EntryKind::Folder && entry.name == name;
+    const auto entries = readEntries(place.folderPath);
+    const auto file = std::find_if(entries.begin(), entries.end(), [&place](const auto& entry) {
+        return entry.kind != platform::EntryKind::Folder && entry.name == place.name;
     });
     if (file == entries.end())
         throw Error(ErrorNumber::FileNotFound, "no such file on the disc: " + path);
