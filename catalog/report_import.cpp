@@ -15,16 +15,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A report written into memory, to compare with the imported text.
-class TextFile final : public platform::PendingFile
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override {}
-    void replace() override {}
-
-    std::string text;
-};
+using platform::TextFile;
 
 // The report walk run for nobody: no questions, no progress, never stopped.
 class UnwatchedRun final : public report::RunUi

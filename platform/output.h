@@ -19,6 +19,17 @@ public:
     virtual void replace() = 0; // the finished file takes the destination's place
 };
 
+// A report written into memory, to compare with another text.
+class TextFile final : public PendingFile
+{
+public:
+    void write(std::string_view bytes) override { text += bytes; }
+    void finish() override {}
+    void replace() override {}
+
+    std::string text;
+};
+
 // Where reports go.
 class OutputService
 {

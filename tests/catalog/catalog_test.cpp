@@ -14,15 +14,7 @@
 namespace tarvelo::catalog {
 namespace {
 
-// A report written into memory.
-class TextFile final : public platform::PendingFile
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override {}
-    void replace() override {}
-    std::string text;
-};
+using platform::TextFile;
 
 // Disc D: of the report harness, added to a catalogue in a temporary folder while its
 // report is written.

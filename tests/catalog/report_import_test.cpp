@@ -9,14 +9,7 @@
 namespace tarvelo::catalog {
 namespace {
 
-class TextFile final : public platform::PendingFile
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override {}
-    void replace() override {}
-    std::string text;
-};
+using platform::TextFile;
 
 // The worked example of a whole report: drive D:, a file in the root, DOCS with a ZIP.
 std::string workedExample(std::string_view separator = ".")

@@ -15,14 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextFile final : public platform::PendingFile
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override {}
-    void replace() override {}
-    std::string text;
-};
+using platform::TextFile;
 
 std::string contentsOf(const fs::path& path)
 {
