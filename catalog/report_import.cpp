@@ -17,19 +17,6 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using platform::TextFile;
 
-// The report walk run for nobody: no questions, no progress, never stopped.
-class UnwatchedRun final : public report::RunUi
-{
-public:
-    void notice(std::string_view) override {}
-    std::optional<std::string> askSavePath() override { return std::nullopt; }
-    void processEvents() override {}
-    bool confirmReplace(const std::string&) override { return false; }
-    void setBusy(bool) override {}
-    void progress(const report::Progress&) override {}
-    bool stopRequested() override { return false; }
-};
-
 void refuseSameDisc(Catalog& catalog, const DiscRecord& disc, bool replace)
 {
     for (const DiscRecord& same : catalog.sameDiscs(disc)) {
@@ -51,7 +38,7 @@ void keepTextUnlessRewritten(Catalog& catalog, DiscRecord disc, const std::strin
         disc.lastEntry = query.integer(1);
     }
     TextFile rewritten;
-    UnwatchedRun nobody;
+    report::UnwatchedRun nobody;
     writeStoredReport(catalog.db(), disc, rewritten, nobody);
     if (rewritten.text == text) return;
     catalog.db().prepare("UPDATE disc SET report_text = ? WHERE id = ?").bind(1, text).bind(2, disc.id).run();

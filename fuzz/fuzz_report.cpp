@@ -56,18 +56,6 @@ class DiscardedOutputs final : public platform::OutputService
     }
 };
 
-class QuietUi final : public report::RunUi
-{
-  public:
-    std::optional<std::string> askSavePath() override { return "report.txt"; }
-    void processEvents() override {}
-    bool confirmReplace(const std::string&) override { return true; }
-    void setBusy(bool) override {}
-    void progress(const report::Progress&) override {}
-    bool stopRequested() override { return false; }
-    void notice(std::string_view) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -75,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static report::ReaderSet readers(common::CodePage::defaultOem());
     const InputDiscOpener volumes(std::span(data, size));
     DiscardedOutputs outputs;
-    QuietUi ui;
+    report::UnwatchedRun ui("report.txt");
     (void)report::runReport({"input.iso"}, {volumes, outputs, readers.readers()}, ui);
     return 0;
 }

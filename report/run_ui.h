@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/notice_sink.h"
 #include "common/stop_check.h"
@@ -48,6 +49,28 @@ public:
     // Polled during the run (inside archive reads too): true ends it as interrupted,
     // nothing written.
     bool stopRequested() override = 0;
+};
+
+// A run nobody watches: no questions, no progress, never stopped. The report goes to
+// savePath, replacing what is there; without one the run ends before writing a file.
+class UnwatchedRun final : public RunUi
+{
+public:
+    explicit UnwatchedRun(std::optional<std::string> savePath = std::nullopt)
+        : m_savePath(std::move(savePath))
+    {
+    }
+
+    void notice(std::string_view) override {}
+    std::optional<std::string> askSavePath() override { return m_savePath; }
+    void processEvents() override {}
+    bool confirmReplace(const std::string&) override { return true; }
+    void setBusy(bool) override {}
+    void progress(const Progress&) override {}
+    bool stopRequested() override { return false; }
+
+private:
+    std::optional<std::string> m_savePath;
 };
 
 } // namespace tarvelo::report

@@ -12,24 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A user who saves the report where told and is never asked anything else.
-class SilentUi final : public report::RunUi
-{
-  public:
-    explicit SilentUi(std::string savePath) : m_savePath(std::move(savePath)) {}
-
-    std::optional<std::string> askSavePath() override { return m_savePath; }
-    void processEvents() override {}
-    bool confirmReplace(const std::string&) override { return true; }
-    void setBusy(bool) override {}
-    void progress(const report::Progress&) override {}
-    bool stopRequested() override { return false; }
-    void notice(std::string_view) override {}
-
-  private:
-    std::string m_savePath;
-};
-
 std::string replaced(std::string text, const std::string& from, const std::string& to)
 {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -44,7 +26,7 @@ ImageReport reportOf(const fs::path& source, const fs::path& reportFile)
     const platform::HostVolumeOpener volumes;
     platform::PosixOutputService outputs;
     report::ReaderSet readers(common::CodePage::defaultOem());
-    SilentUi ui(reportFile.string());
+    report::UnwatchedRun ui(reportFile.string());
     ImageReport report{
         report::runReport({source.string()}, {volumes, outputs, readers.readers()}, ui), {}};
     const auto bytes = readBytes(reportFile);
