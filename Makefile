@@ -1,20 +1,21 @@
-# Thin wrapper over CMake: make demo | test | bench | fuzz
+# Thin wrapper over CMake: make demo | test | bench | fuzz | package
 JOBS ?= $(shell nproc)
 BUILD := build
 TEST_BUILD := build/test
 FUZZ_BUILD := build/fuzz
 CORPUS ?= $(abspath ../shared/corpus)
 
-.PHONY: all deps build demo test unit-test fuzz-build fuzz-smoke bench fuzz clean
+.PHONY: all deps build demo test unit-test fuzz-build fuzz-smoke bench fuzz package clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
+# The programs only: the tests build in $(TEST_BUILD).
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELO_WERROR=ON \
-	    -DTARVELO_CORPUS_DIR=$(CORPUS)
+	    -DTARVELO_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The sample disc as an image made from examples/sample-disc, the same bytes on every machine.
@@ -49,8 +50,11 @@ FUZZERS := $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
 FUZZ_WORK := build/fuzz-work
 SMOKE_RUNS ?= 20000
 FUZZ_SECONDS ?= 300
-SEEDS_fuzz_zip_reader := $(CORPUS)/zip
-SEEDS_fuzz_rar_reader := $(CORPUS)/rar
+# Without the corpus of real archives the archive fuzzers start from seeds made here.
+MADE_ARCHIVE_SEEDS := build/archive-seeds
+ARCHIVE_SEEDS := $(if $(wildcard $(CORPUS)/MANIFEST.tsv),$(CORPUS),$(MADE_ARCHIVE_SEEDS))
+SEEDS_fuzz_zip_reader := $(ARCHIVE_SEEDS)/zip
+SEEDS_fuzz_rar_reader := $(ARCHIVE_SEEDS)/rar
 ISO_SEEDS := build/iso-seeds
 SEEDS_fuzz_iso_reader := $(ISO_SEEDS)
 UDF_SEEDS := build/udf-seeds
@@ -63,6 +67,10 @@ fuzz-build: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/make_iso_seeds.sh $(ISO_SEEDS)
 	fuzz/make_udf_seeds.sh $(UDF_SEEDS) $(FUZZ_BUILD)/bin/udf_image_tool
+ifeq ($(ARCHIVE_SEEDS),$(MADE_ARCHIVE_SEEDS))
+	@echo "No archive corpus in $(CORPUS): the archive fuzzers start from $(ARCHIVE_SEEDS)"
+	fuzz/make_archive_seeds.py $(ARCHIVE_SEEDS)
+endif
 
 FUZZ_FLAGS := -timeout=10 -rss_limit_mb=2048
 run_fuzzer = mkdir -p $(FUZZ_WORK)/$(1) && \

@@ -1,5 +1,7 @@
 #include "tests/image/xorriso_image.h"
 
+#include "tests/archive/rar_fixtures.h"
+#include "tests/archive/zip_fixtures.h"
 #include "tests/support/corpus.h"
 
 #include <cstdlib>
@@ -25,10 +27,25 @@ void write(const fs::path& path, const std::string& bytes)
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-std::string corpusFile(const std::string& name)
+std::string text(const std::vector<std::uint8_t>& bytes)
 {
-    const auto bytes = readBytes(corpusDir() / name);
     return {bytes.begin(), bytes.end()};
+}
+
+// A real archive where the corpus is there; else one built here with a folder and a file.
+std::string zipArchive()
+{
+    if (corpusPresent()) return text(readBytes(corpusDir() / "zip/infozip_unix.zip"));
+    return text(buildZip({{.name = "letters/"}, {.name = "letters/a.txt", .data = "a"}}).bytes);
+}
+
+std::string rarArchive()
+{
+    if (corpusPresent()) return text(readBytes(corpusDir() / "rar/rar5_subdirs.rar"));
+    return text(rar5::signature()) + text(rar5::mainHeader()) +
+           text(rar5::file(rar5::FileHeader("sub").withFileFlags(0x0001))) +
+           text(rar5::file(rar5::FileHeader("sub/deeper.txt").withData("deeper"))) +
+           text(rar5::endHeader());
 }
 
 } // namespace
@@ -44,9 +61,9 @@ void writeMixedTree(const fs::path& folder)
     write(folder / "zero.bin", "");
     write(folder / "large.bin", std::string(300000, 'x'));
     fs::create_directories(folder / "empty");
-    write(folder / "archives/inner.zip", corpusFile("zip/infozip_unix.zip"));
+    write(folder / "archives/inner.zip", zipArchive());
     write(folder / "archives/broken.zip", "nothing an archive has");
-    write(folder / "archives/deeper/second.RAR", corpusFile("rar/rar5_subdirs.rar"));
+    write(folder / "archives/deeper/second.RAR", rarArchive());
 }
 
 bool xorrisoAvailable()

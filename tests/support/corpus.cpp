@@ -4,12 +4,25 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace tarvelo::test {
 
 std::filesystem::path corpusDir()
 {
     return TARVELO_CORPUS_DIR;
+}
+
+bool corpusPresent()
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(corpusDir() / "MANIFEST.tsv", error);
+}
+
+std::string corpusMissingReason()
+{
+    return "no archive corpus in " + corpusDir().string() +
+           " (configure with -DTARVELO_CORPUS_DIR=FOLDER to read one)";
 }
 
 std::map<std::string, std::vector<ManifestEntry>> readManifest()

@@ -19,6 +19,16 @@ struct ManifestEntry
 // The real archives beside the project, read only.
 std::filesystem::path corpusDir();
 
+// Whether the corpus is there: a clone without it skips the tests that read it.
+bool corpusPresent();
+
+// Why a test that reads the corpus was skipped, with where it was looked for.
+std::string corpusMissingReason();
+
+// Ends the test as skipped when the corpus is absent; the first line of a test that reads it.
+#define TARVELO_SKIP_WITHOUT_CORPUS()                                                            \
+    if (!::tarvelo::test::corpusPresent()) GTEST_SKIP() << ::tarvelo::test::corpusMissingReason()
+
 // Archive (such as "zip/empty.zip") to its entries in stored order; an archive that no
 // tool lists has an empty list.
 std::map<std::string, std::vector<ManifestEntry>> readManifest();
