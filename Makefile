@@ -32,6 +32,10 @@ demo: build
 
 test: unit-test fuzz-smoke
 
+# $(BUILD)/package/tarvelo_VERSION_ARCH.deb, built with Debian's compiler flags.
+package: deps
+	packaging/build-deb $(BUILD)/package
+
 # Every bench/*_bench.sh takes the build folder and prints its own figures.
 bench: build
 	@for script in bench/*_bench.sh; do \

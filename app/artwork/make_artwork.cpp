@@ -1,5 +1,5 @@
 // Draws the program's artwork: the icon (a listed sheet with a disc in front of it) at
-// 16, 32 and 48 pixels, and the about window's picture of 225 x 210 pixels.
+// 16, 32, 48, 64, 128 and 256 pixels, and the about window's picture of 225 x 210 pixels.
 // Usage: tarvelo_artwork FOLDER (run with QT_QPA_PLATFORM=offscreen where there is no display)
 
 #include <cstdio>
@@ -146,7 +146,7 @@ int main(int argc, char* argv[])
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     bool saved = save(aboutPicture(), folder, QStringLiteral("about.png"));
-    for (int size : {16, 32, 48})
+    for (int size : {16, 32, 48, 64, 128, 256})
         saved = save(icon(size), folder, QStringLiteral("tarvelo-%1.png").arg(size)) && saved;
     return saved ? 0 : 1;
 }
