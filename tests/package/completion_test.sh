@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Completes command lines with the bash completion of the three programs, as bash would
 # on Tab, and compares the candidates with what a user expects.
-# Usage: completion_test.sh COMPLETION_FILE
+# Usage: completion_test.sh COMPLETION_FILE PROGRAM_DIR (where tarvelo-report is)
 set -uo pipefail
-completion=$(realpath "${1:?usage: completion_test.sh COMPLETION_FILE}")
+usage="usage: completion_test.sh COMPLETION_FILE PROGRAM_DIR"
+completion=$(realpath "${1:?$usage}")
+PATH=$(realpath "${2:?$usage}"):$PATH
 
 # shellcheck source=/dev/null
 source /usr/share/bash-completion/bash_completion || exit 1
@@ -16,9 +18,6 @@ trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 mkdir folder
 touch disc.iso notes.txt
-
-# Stands in for the program when the completion asks it for its code pages.
-tarvelo-report() { [[ $* == "--codepage help" ]] && printf 'CP437\nCP852\nCP866\n'; }
 
 # The candidates for the last word of LINE, sorted, on one line.
 candidates()
@@ -50,7 +49,8 @@ check()
 check "report options by prefix" "tarvelo-report --no-" "--no-rar --no-zip"
 check "report sources are folders and images" "tarvelo-report " "disc.iso folder"
 check "report output is any file" "tarvelo-report disc.iso -o " "disc.iso folder notes.txt"
-check "report code pages come from the program" "tarvelo-report --codepage CP8" "CP852 CP866"
+check "report code pages come from the program" "tarvelo-report --codepage CP125" \
+    "CP1250 CP1251 CP1252 CP1253 CP1254 CP1256 CP1257"
 check "catalog subcommands" "tarvelo-catalog " \
     "add check discs export find import remove report show"
 check "catalog subcommand after the catalog file" "tarvelo-catalog --catalog c.sqlite d" "discs"
