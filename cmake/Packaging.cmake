@@ -56,7 +56,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "archive on it, read from the archives' directories without extracting.\n"
     "It comes as a window that picks an optical drive (tarvelo) and as a\n"
     "command-line program (tarvelo-report) that takes a folder, an ISO 9660\n"
-    "image or a drive.")
+    "image or a drive; tarvelo-catalog keeps many discs in one searchable\n"
+    "catalogue.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)

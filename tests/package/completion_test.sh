@@ -56,6 +56,7 @@ check "catalog subcommands" "tarvelo-catalog " \
 check "catalog subcommand after the catalog file" "tarvelo-catalog --catalog c.sqlite d" "discs"
 check "catalog options of the subcommand" "tarvelo-catalog find --f" "--files --folders --format"
 check "catalog options of another subcommand" "tarvelo-catalog add --n" "--name --no-rar --no-zip --note"
+check "catalog report writes a file" "tarvelo-catalog report 3 -o " "disc.iso folder notes.txt"
 check "catalog find formats" "tarvelo-catalog find --format " "csv jsonl text"
 check "catalog export formats" "tarvelo-catalog export --format " "csv dfxml jsonl"
 check "catalog import reads reports" "tarvelo-catalog import " "folder notes.txt"

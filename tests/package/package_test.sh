@@ -21,7 +21,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(basename "$deb") == "tarvelo_$(field Version)_$(field Architecture).deb" ]] ||
     fail "$(basename "$deb") is not named after the package's version and architecture"
 depended=$(field Depends | tr ',' '\n' | awk '{ print $1 }')
-for dependency in libc6 libstdc++6 libblkid1 libqt6widgets6 fonts-comic-neue qt6-qpa-plugins; do
+for dependency in libc6 libstdc++6 libblkid1 libsqlite3-0 libqt6widgets6 fonts-comic-neue \
+    qt6-qpa-plugins; do
     grep -qxF "$dependency" <<< "$depended" || fail "Depends lacks $dependency: $(field Depends)"
 done
 
@@ -30,10 +31,12 @@ awk '$2 != "root/root" { bad = 1; print "FAIL: not owned by root:", $0 } END { e
     <<< "$listing" || ((failures++))
 files=$(awk '{ print substr($6, 2) }' <<< "$listing")
 expected=(
-    /usr/bin/tarvelo /usr/bin/tarvelo-report
+    /usr/bin/tarvelo /usr/bin/tarvelo-report /usr/bin/tarvelo-catalog
     /usr/share/man/man1/tarvelo.1.gz /usr/share/man/man1/tarvelo-report.1.gz
+    /usr/share/man/man1/tarvelo-catalog.1.gz
     /usr/share/bash-completion/completions/tarvelo
     /usr/share/bash-completion/completions/tarvelo-report
+    /usr/share/bash-completion/completions/tarvelo-catalog
     /usr/share/applications/tarvelo.desktop
     /usr/share/metainfo/org.tarvelo.tarvelo.metainfo.xml
     /usr/share/icons/hicolor/scalable/apps/tarvelo.svg
