@@ -62,6 +62,7 @@ check "catalog export formats" "tarvelo-catalog export --format " "csv dfxml jso
 check "catalog import reads reports" "tarvelo-catalog import " "folder notes.txt"
 check "catalog values are not subcommands" "tarvelo-catalog find --disc " ""
 check "window platform" "tarvelo -platform w" "wayland"
+check "window sources are folders and images" "tarvelo -reverse " "disc.iso folder"
 
 [[ $failures -eq 0 ]] && echo "all completions as expected"
 exit $((failures > 0))
