@@ -12,10 +12,12 @@ all: build
 deps:
 	@scripts/install-deps
 
-# The programs only: the tests build in $(TEST_BUILD).
+# The programs; the tests build in $(TEST_BUILD). The benchmarks also need the tests'
+# image writer, so for them the test targets are configured as well.
+BUILD_TESTS ?= OFF
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELO_WERROR=ON \
-	    -DTARVELO_TESTS=OFF
+	    -DTARVELO_TESTS=$(BUILD_TESTS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The sample disc as an image made from examples/sample-disc, the same bytes on every machine.
@@ -37,6 +39,7 @@ package: deps
 	packaging/build-deb $(BUILD)/package
 
 # Every bench/*_bench.sh takes the build folder and prints its own figures.
+bench: BUILD_TESTS = ON
 bench: build
 	@for script in bench/*_bench.sh; do \
 	    echo "== $$script"; bash $$script $(BUILD) || exit 1; \
