@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrapper over CMake: make demo | test | bench | fuzz | package
 JOBS ?= $(shell nproc)
 BUILD := build

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/rar5_records.h"
 #include "archive/rar_names.h"
 #include "archive/rar_walk.h"

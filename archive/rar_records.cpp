@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/rar_records.h"
 
 #include "archive/rar_descriptions.h"

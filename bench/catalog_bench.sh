@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The catalogue against its peers on 1,000 synthetic discs of 10,000 entries each
 # (names of real file-name shapes, 5% inside .zip archives), generated once as text
 # reports under the build folder and imported into a catalogue:

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the synthetic discs of the catalogue benchmark: DISCS text reports of ENTRIES
 entries each (folders, files and, for about 5%, entries inside .zip archives), in the
 layout tarvelo-report writes, and the list of all their paths for plocate.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times tarvelo-report reading a disc image against 7zz and bsdtar listing the same
 # image: 20,000 files and 100 ZIP archives in 2,000 folders, Joliet and Rock Ridge, made
 # once by xorriso and kept under the build folder. The cache is warm and the three take

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the benchmarks: sourced, not run.
 
 # Fails with a clear line when a program the benchmark runs is missing.

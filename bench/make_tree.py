@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a random but repeatable tree of small files for the disc image benchmarks.
 
 Usage: make_tree.py ROOT SEED FOLDERS FILES ARCHIVES

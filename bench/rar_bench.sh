@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists a RAR 4 archive of 20,000 entries with tarvelo-report and, in paired runs, with
 # bsdtar -tf and lsar, and prints time, CPU and memory ratios; then the memory a listing
 # of 50 MB of the smallest RAR 4 and RAR 5 headers costs per archive byte.

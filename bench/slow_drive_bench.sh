@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads a disc image from a loop device throttled like a CD drive (about 2 MB/s and 200
 # reads a second) with tarvelo-report, 7zz l and bsdtar -tf, each from a cold cache, and
 # prints each one's time and its ratio to tarvelo-report's. This is the time a user of a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times tarvelo-report against find on two trees generated once under the build folder:
 # a large one (200,000 sparse files in 20,000 folders, up to 12 deep) and a chain of 2,000
 # nested folders. The cache is warm, runs alternate between the two programs, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times tarvelo-report reading a UDF image of 220,000 entries (2,000 folders, 218,000
 # small files; UDF 2.50 with a metadata partition, as Blu-ray discs are) against
 # `7zz l -tudf` listing the same image. The image is written once by the tests' image

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists ZIP archives with tarvelo-report and, in paired runs, with the one-read lower bound
 # (bench/zip_lower_bound.cpp) and zipinfo -1, and prints time, CPU and memory ratios:
 # 1,000,000 short names, and 200,000 UTF-8 names of about 200 bytes (bsdtar -tf takes a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least work a ZIP listing can do, as the benchmarks' yardstick: one read of the file's
 // tail for the end records, one read of the whole central directory into a buffer that is
 // never zero-filled, and every name written from that buffer, one a line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/stored_report.h"
 
 #include "catalog/stored_archive_reader.h"

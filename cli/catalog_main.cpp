@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvelo-catalog: keeps many discs' inventories in one catalogue and finds files in it.
 
 #include <exception>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/code_page_list.h"
 
 #include "common/code_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvelo-report: writes the report of a disc from the command line.
 
 #include <fcntl.h>

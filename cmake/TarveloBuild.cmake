@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings, sanitizers and fuzzing flags shared by every target of the project.
 
 function(tarvelo_set_warnings target)

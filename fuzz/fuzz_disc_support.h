@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the disc fuzz targets share: the input as a disc that may claim to be far larger

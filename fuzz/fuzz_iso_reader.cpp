@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads one input as an ISO 9660 disc image from memory (see fuzz_volume_walk.h).
 #include "fuzz/fuzz_volume_walk.h"
 #include "image/iso9660_volume.h"

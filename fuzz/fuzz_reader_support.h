@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What every reader fuzz target needs: the input as the one file there is, a sink for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a whole report over one input read as a disc image (its UDF or ISO 9660 tree,
 // chosen as for a real disc), which may claim to be larger than the input (up to 16 MiB
 // more, so archives inside stay within what a run may allocate): the scan, every folder's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the disc reader fuzz targets share: one input read as a disc image from memory,

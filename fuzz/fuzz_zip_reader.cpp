@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds one input to the ZIP reader (from memory, or as a sparse file claiming far more
 // bytes than it holds) and asks every property of every entry.
 // A tarvelo::Error is an accepted outcome; anything else (a crash, another exception, a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the seed images of fuzz_iso_reader in OUT: small trees made into images by
 # xorriso with each kind of tree (Joliet, Rock Ridge, both, plain level 1, Rock Ridge with
 # deep folders moved), without the usual padding so the seeds stay small.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the seed images of fuzz_udf_reader in OUT: empty file systems that mkudffs
 # formats for each kind of media (Type 1 with 512-byte blocks, virtual, metadata), a
 # bridge disc made by genisoimage, and a small tree in every layout of WRITER (the

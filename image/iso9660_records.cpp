@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/iso9660_records.h"
 
 #include "common/text.h"

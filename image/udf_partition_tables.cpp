@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/udf_partition_tables.h"
 
 #include "common/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/optical_device.h"
 
 #include "image/disc_volume.h"

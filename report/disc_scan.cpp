@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/disc_scan.h"
 
 #include "common/checked.h"

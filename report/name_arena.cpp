@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/name_arena.h"
 
 #include "common/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's artwork: the icon (a listed sheet with a disc in front of it) at
 // 16, 32, 48, 64, 128 and 256 pixels, and the about window's picture of 225 x 210 pixels.
 // Usage: tarvelo_artwork FOLDER (run with QT_QPA_PLATFORM=offscreen where there is no display)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads that must stay bounded by the input and stoppable, whatever the archive claims.
 #include "archive/entry_store.h"
 #include "common/stop_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/rar5_records.h"
 #include "tests/archive/rar_fixtures.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/archive/rar_fixtures.h"
 
 #include "tests/support/byte_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the ZIP and RAR reader tests share: one archive served from memory, notices that

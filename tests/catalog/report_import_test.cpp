@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/find.h"
 #include "catalog/report_import.h"
 #include "catalog/stored_report.h"

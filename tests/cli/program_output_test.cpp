@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the report goes: what the program does to the destination, the descriptors it
 // was given and the signals it gets.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/image/image_report.h"
 
 #include "common/code_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Archives inside a disc image, as the whole report run lists them.
 #include "common/code_page.h"
 #include "report/reader_set.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a forged or merely large image may cost: reads, memory and which file is opened.
 #include "common/error.h"
 #include "image/iso9660_volume.h"

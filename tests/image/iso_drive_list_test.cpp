@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/host_volume_opener.h"
 #include "platform/optical_drives.h"
 #include "tests/image/xorriso_image.h"

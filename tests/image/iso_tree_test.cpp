@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/image/iso_image_builder.h"
 #include "tests/image/volume_listing.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/error.h"
 #include "image/iso9660_volume.h"
 #include "tests/support/error_of.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tests' UDF image writer, as a library for the tests and as a program that writes
 # images of folder trees for the benchmark and the fuzz seeds.
 add_library(tarvelo_udf_image_writer STATIC

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the UDF image of a folder tree with the tests' image writer, for the benchmark
 // and the fuzz seeds: udf_image_tool TREE IMAGE LAYOUT.
 #include "tests/image/udf_image_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/error.h"
 #include "image/udf_partitions.h"
 #include "image/udf_records.h"

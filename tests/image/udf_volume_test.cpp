@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/error.h"
 #include "image/udf_volume.h"
 #include "tests/image/udf_image_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/folder_path.h"
 #include "report/scan.h"
 #include "tests/report/run_harness.h"
