@@ -61,8 +61,8 @@ check "catalog find formats" "tarvelo-catalog find --format " "csv jsonl text"
 check "catalog export formats" "tarvelo-catalog export --format " "csv dfxml jsonl"
 check "catalog import reads reports" "tarvelo-catalog import " "folder notes.txt"
 check "catalog values are not subcommands" "tarvelo-catalog find --disc " ""
-check "window platform" "tarvelo -platform w" "wayland"
-check "window sources are folders and images" "tarvelo -reverse " "disc.iso folder"
+check "window options" "tarvelo --" "-- --help --version"
+check "window sources are folders and images" "tarvelo " "disc.iso folder"
 
 [[ $failures -eq 0 ]] && echo "all completions as expected"
 exit $((failures > 0))
