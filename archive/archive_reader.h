@@ -87,6 +87,26 @@ private:
     mutable std::string m_nameCopy; // for readers that keep no name text to point into
 };
 
+// A reader of listings kept elsewhere, which know names, folder flags and sizes only:
+// every other property reads as the default of a number that names nothing.
+class NamesOnlyReader : public ArchiveReader
+{
+public:
+    bool CanUnpack() const override { return false; }
+    std::string CommentsFile(std::int32_t) const override { return {}; }
+    std::string CommentsPack() const override { return {}; }
+    std::string Method(std::int32_t) const override { return {}; }
+    std::int32_t CRC32(std::int32_t) const override { return 0; }
+    bool Encrypted(std::int32_t) const override { return false; }
+    std::string SystemMadeBy(std::int32_t) const override { return {}; }
+    std::string VersionMadeBy(std::int32_t) const override { return {}; }
+    std::string SystemNeeded(std::int32_t) const override { return {}; }
+    std::string VersionNeeded(std::int32_t) const override { return {}; }
+
+protected:
+    using ArchiveReader::ArchiveReader;
+};
+
 // An unsigned 16-bit field kept in a signed 16-bit value, widened to 0..65535.
 std::int32_t WordToLong(std::int16_t value) noexcept;
 

@@ -6,7 +6,7 @@
 namespace tarvelo::catalog {
 
 StoredArchiveReader::StoredArchiveReader(const StoredDisc& disc)
-    : ArchiveReader(m_ownState), m_disc(disc)
+    : NamesOnlyReader(m_ownState), m_disc(disc)
 {
 }
 

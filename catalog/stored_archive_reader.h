@@ -11,26 +11,16 @@ namespace tarvelo::catalog {
 // folder flags and sizes; the other properties read as the defaults of an entry number
 // that names nothing. Past the entries read when the disc was catalogued (the listing
 // stopped at damage), a name fails as the archive did.
-class StoredArchiveReader final : public archive::ArchiveReader
+class StoredArchiveReader final : public archive::NamesOnlyReader
 {
 public:
     explicit StoredArchiveReader(const StoredDisc& disc);
 
     std::int16_t Get_Contents(const std::string& ZipName, const archive::ReadContext& context) override;
-    bool CanUnpack() const override { return false; }
     std::string FileName(std::int32_t FileNum) const override;
-    std::string CommentsFile(std::int32_t) const override { return {}; }
-    std::string CommentsPack() const override { return {}; }
     bool IsDir(std::int32_t FileNum) const override;
-    std::string Method(std::int32_t) const override { return {}; }
-    std::int32_t CRC32(std::int32_t) const override { return 0; }
     std::int32_t Compressed_Size(std::int32_t FileNum) const override;
     std::int32_t UnCompressed_Size(std::int32_t FileNum) const override;
-    bool Encrypted(std::int32_t) const override { return false; }
-    std::string SystemMadeBy(std::int32_t) const override { return {}; }
-    std::string VersionMadeBy(std::int32_t) const override { return {}; }
-    std::string SystemNeeded(std::int32_t) const override { return {}; }
-    std::string VersionNeeded(std::int32_t) const override { return {}; }
 
 private:
     // The entry of a valid number, or null for a number that names nothing.

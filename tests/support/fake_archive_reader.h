@@ -20,10 +20,10 @@ struct FakeEntry
 
 // An archive reader that answers from a table, path to entries or to an error, and
 // records every path it was asked to read. It opens no file.
-class FakeArchiveReader final : public archive::ArchiveReader
+class FakeArchiveReader final : public archive::NamesOnlyReader
 {
   public:
-    explicit FakeArchiveReader(archive::ReaderState& state) : ArchiveReader(state) {}
+    explicit FakeArchiveReader(archive::ReaderState& state) : NamesOnlyReader(state) {}
 
     void add(const std::string& path, std::vector<FakeEntry> entries)
     {
@@ -69,7 +69,6 @@ class FakeArchiveReader final : public archive::ArchiveReader
         return 0;
     }
 
-    bool CanUnpack() const override { return false; }
     std::string FileName(std::int32_t FileNum) const override
     {
         if (InvalidFileNum(FileNum)) return {};
@@ -81,17 +80,8 @@ class FakeArchiveReader final : public archive::ArchiveReader
     {
         return !InvalidFileNum(FileNum) && entry(FileNum).isDir;
     }
-    std::string CommentsFile(std::int32_t) const override { return {}; }
-    std::string CommentsPack() const override { return {}; }
-    std::string Method(std::int32_t) const override { return {}; }
-    std::int32_t CRC32(std::int32_t) const override { return 0; }
     std::int32_t Compressed_Size(std::int32_t) const override { return 0; }
     std::int32_t UnCompressed_Size(std::int32_t) const override { return 0; }
-    bool Encrypted(std::int32_t) const override { return false; }
-    std::string SystemMadeBy(std::int32_t) const override { return {}; }
-    std::string VersionMadeBy(std::int32_t) const override { return {}; }
-    std::string SystemNeeded(std::int32_t) const override { return {}; }
-    std::string VersionNeeded(std::int32_t) const override { return {}; }
 
   private:
     struct Archive
