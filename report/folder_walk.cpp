@@ -7,7 +7,6 @@
 #include "report/size_text.h"
 
 #include <algorithm>
-#include <functional>
 #include <new>
 
 namespace tarvelo::report {
@@ -51,8 +50,10 @@ class ArchiveNotices final : public common::NoticeSink
 // Reading an archive's directory or one of its entries skips that archive only, whatever
 // the reader throws (running out of memory included), and a reader's error is never taken
 // for the report file's. A stop ends the read quietly: the walk's next poll ends the run.
-bool guardedRead(std::vector<Problem>& skipped, const std::string& path,
-                 const std::function<void()>& read)
+// A template rather than a std::function: it runs once per archive entry, and a
+// std::function of the walk's lambdas would allocate each time.
+template <typename Read>
+bool guardedRead(std::vector<Problem>& skipped, const std::string& path, Read&& read)
 {
     try {
         read();
