@@ -37,7 +37,8 @@ int importReports(const CatalogOptions& options, const std::string& catalogFile)
     int status = 0;
     for (const std::string& path : options.operands) {
         if (interruptRequested()) {
-            printMessage("interrupted; the reports after " + cli::quoted(path) + " were not imported");
+            printMessage("interrupted; " + cli::quoted(path) +
+                         " and the reports after it were not imported");
             return 130;
         }
         try {
