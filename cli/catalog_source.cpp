@@ -42,12 +42,11 @@ SourceIdentity identifySource(const std::string& source)
 {
     std::error_code error;
     const auto status = std::filesystem::status(source, error);
-    if (std::filesystem::is_directory(status)) {
-        const auto absolute = std::filesystem::weakly_canonical(source, error);
-        return {error ? source : absolute.string(), std::string(catalog::kFromFolder)};
-    }
     if (std::filesystem::is_block_file(status)) return {source, std::string(catalog::kFromDrive)};
-    return {source, std::string(catalog::kFromImage)};
+    const auto absolute = std::filesystem::weakly_canonical(source, error);
+    const std::string kind(std::filesystem::is_directory(status) ? catalog::kFromFolder
+                                                                  : catalog::kFromImage);
+    return {error ? source : absolute.string(), kind};
 }
 
 ReportCatalog::ReportCatalog(const std::string& given, const std::string& source,

@@ -15,7 +15,8 @@ namespace tarvelo::cli {
 std::string catalogPath(const std::string& given);
 
 // What the catalogue calls a source: a folder, an image file or a drive, and for a folder
-// its absolute path, so the same folder is known again whatever path named it.
+// or an image its absolute path, so the same folder is known again whatever path named it
+// and the disc list says where each came from.
 struct SourceIdentity
 {
     std::string source;

@@ -16,14 +16,6 @@
 namespace tarvelo::test {
 namespace {
 
-std::string contentOf(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<char*> pointersTo(std::vector<std::string>& texts)
 {
     std::vector<char*> pointers;
@@ -71,7 +63,7 @@ RunningProgram::RunningProgram(const ProgramSetup& setup, Streams streams,
                                const std::string& terminal)
 {
     std::vector<std::string> args = setup.args;
-    args.insert(args.begin(), TARVELO_REPORT_PROGRAM);
+    args.insert(args.begin(), setup.program);
     std::vector<std::string> environment = setup.environment;
     environment.insert(environment.begin(), "LANG=C.UTF-8");
     const std::string out = (m_captures.path() / "out").string();
@@ -99,7 +91,7 @@ RunningProgram::RunningProgram(const ProgramSetup& setup, Streams streams,
 
 std::string RunningProgram::standardError() const
 {
-    return contentOf(m_captures.path() / "err");
+    return fileBytes(m_captures.path() / "err");
 }
 
 ProgramRun RunningProgram::wait()
@@ -112,7 +104,7 @@ ProgramRun RunningProgram::wait()
     ProgramRun run;
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    run.standardOutput = contentOf(m_captures.path() / "out");
+    run.standardOutput = fileBytes(m_captures.path() / "out");
     run.standardError = standardError();
     return run;
 }
@@ -125,6 +117,20 @@ bool eventually(const std::function<bool()>& condition)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+ProgramSetup catalogProgram(const std::filesystem::path& folder, std::vector<std::string> args,
+                            std::vector<std::string> environment)
+{
+    return {std::move(args), folder, std::move(environment), TARVELO_CATALOG_PROGRAM};
+}
+
+std::string fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 ProgramRun runReportProgram(const ProgramSetup& setup, Streams streams)

@@ -13,7 +13,7 @@
 
 namespace tarvelo::test {
 
-// How one run of tarvelo-report ended and what it printed.
+// How one run of a program ended and what it printed.
 struct ProgramRun
 {
     int exitStatus = -1; // -1 when a signal ended it
@@ -33,6 +33,7 @@ struct ProgramSetup
     std::vector<std::string> args;
     std::filesystem::path folder;          // where it runs
     std::vector<std::string> environment; // added to LANG=C.UTF-8
+    std::string program = TARVELO_REPORT_PROGRAM;
 };
 
 struct Streams
@@ -83,6 +84,13 @@ private:
 
 // Waits for a condition, not for a time; the limit only guards a broken program.
 bool eventually(const std::function<bool()>& condition);
+
+// tarvelo-catalog with these arguments, run in folder.
+ProgramSetup catalogProgram(const std::filesystem::path& folder, std::vector<std::string> args,
+                            std::vector<std::string> environment = {});
+
+// A file's bytes; empty when it cannot be read.
+std::string fileBytes(const std::filesystem::path& path);
 
 // Runs the program with no input (standard input is /dev/null).
 ProgramRun runReportProgram(const ProgramSetup& setup, Streams streams = {});
