@@ -31,7 +31,8 @@ bool saveFile(const CatalogOptions& options,
               const std::function<bool(platform::PendingFile&)>& write)
 {
     if (options.output.empty()) throw UsageProblem("missing -o FILE");
-    platform::PosixOutputService files;
+    // The signal handlers know the temporary file, so a stop leaves none behind.
+    platform::PosixOutputService files(&temporaryFileWatch());
     platform::StandardOutputService standardOutput;
     platform::OutputService& outputs =
         options.output == kStandardOutput ? static_cast<platform::OutputService&>(standardOutput)

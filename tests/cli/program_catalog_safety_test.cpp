@@ -131,6 +131,20 @@ TEST_F(CatalogWhileAdding, FindAndAnotherAddWorkDuringAnAdd)
     EXPECT_EQ(run({"check"}).exitStatus, 0);
 }
 
+// An export stopped midway leaves neither the file nor its temporary beside it.
+TEST_F(CatalogWhileAdding, AnInterruptedExportLeavesNoFile)
+{
+    ASSERT_EQ(run({"add", (m_dir.path() / "large").string()}).exitStatus, 0);
+    const fs::path folder = m_dir.path() / "export";
+    fs::create_directory(folder);
+    const auto isEmpty = [&] { return fs::is_empty(folder); };
+    RunningProgram exporting(command({"export", "--format", "dfxml", "-o", folder / "all.xml"}));
+    ASSERT_TRUE(eventually([&] { return !isEmpty(); })); // it has begun writing
+    ::kill(exporting.pid(), SIGINT);
+    EXPECT_EQ(exporting.wait().signal, SIGINT);
+    EXPECT_TRUE(isEmpty());
+}
+
 // A catalogue holding the sample disc, as the program makes it.
 void makeCatalogue(const fs::path& file)
 {
