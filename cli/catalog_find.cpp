@@ -8,6 +8,9 @@
 
 #include <unistd.h>
 
+#include <functional>
+#include <set>
+
 namespace tarvelo::cli {
 namespace {
 
@@ -50,17 +53,27 @@ std::string discLine(catalog::HitFormat format, const catalog::DiscRecord& disc)
     return {};
 }
 
-// The entry's place below the folder shown: its name when it stands directly in it.
-std::optional<std::string_view> nameBelow(std::string_view path, std::string_view folder)
+// What an entry puts in the listing of a folder: its own name when it stands directly in
+// it, else the name of the subfolder it is in ("a" for "a/b/c.txt": archives need not
+// list their folders); nothing when it lies elsewhere.
+struct ListedName
 {
+    std::string_view name;
+    bool isFolder = false;
+};
+
+std::optional<ListedName> listedName(const catalog::Hit& hit, std::string_view folder)
+{
+    std::string_view path = hit.path;
     if (!folder.empty()) {
         if (!path.starts_with(folder) || path.size() <= folder.size() || path[folder.size()] != '/')
             return std::nullopt;
         path.remove_prefix(folder.size() + 1);
     }
-    const std::string_view withoutSlash = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
-    if (withoutSlash.empty() || withoutSlash.find('/') != std::string_view::npos) return std::nullopt;
-    return path;
+    const std::size_t slash = path.find('/');
+    if (path.empty() || slash == 0) return std::nullopt;
+    if (slash != std::string_view::npos) return ListedName{path.substr(0, slash), true};
+    return ListedName{path, hit.kind == catalog::HitKind::Folder};
 }
 
 } // namespace
@@ -104,15 +117,18 @@ int showFolder(const CatalogOptions& options, const std::string& catalogFile)
         folder.pop_back();
     platform::FdWriter out(STDOUT_FILENO);
     bool any = false;
+    // Each name once: a subfolder for all the entries in it, an archive as the file it is
+    // and not again as the folder of its entries.
+    std::set<std::string, std::less<>> names;
     catalog::listEntries(catalog, {disc}, [&](const catalog::Hit& hit) {
-        const auto name = nameBelow(hit.path, folder);
-        if (!name) return;
+        const auto listed = listedName(hit, folder);
+        if (!listed) return;
         any = true;
-        const bool isFolder = hit.kind == catalog::HitKind::Folder || hit.path.ends_with('/');
-        if (isFolder)
-            out.write(std::string(*name) + (name->ends_with('/') ? "" : "/") + '\n');
+        if (!names.emplace(listed->name).second) return;
+        if (listed->isFolder)
+            out.write(std::string(listed->name) + "/\n");
         else
-            out.write(std::string(*name) + '\t' + catalog::sizeField(hit) + '\n');
+            out.write(std::string(listed->name) + '\t' + catalog::sizeField(hit) + '\n');
     });
     out.flush();
     if (!any && !folder.empty()) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/archive/zip_fixtures.h"
 #include "tests/cli/program_run.h"
 #include "tests/image/xorriso_image.h"
 #include "tests/support/temp_dir.h"
@@ -124,6 +125,33 @@ TEST_F(CatalogProgram, AnAddedImageIsFoundShownWrittenAgainAndExported)
     EXPECT_EQ(run({"discs"}).standardOutput, "");
     EXPECT_EQ(run({"find", "txt"}).exitStatus, 1);
     EXPECT_EQ(run({"check"}).exitStatus, 0);
+}
+
+// An archive need not list its folders: show lists those its entries' paths hold.
+TEST_F(CatalogProgram, ShowListsTheFoldersOfAnArchive)
+{
+    const std::vector<std::uint8_t> zip =
+        buildZip({{.name = "photos/2003/sea.jpg", .data = "jpeg", .uncompressedSize = 4},
+                  {.name = "photos/2003/sky.jpg", .data = "jpeg", .uncompressedSize = 4}})
+            .bytes;
+    m_dir.write("disc/trip.zip", {reinterpret_cast<const char*>(zip.data()), zip.size()});
+    ASSERT_EQ(run({"add", "disc"}).exitStatus, 0);
+
+    const struct
+    {
+        std::string folder;
+        std::string listing;
+    } rows[] = {
+        {"", "trip.zip\t" + std::to_string(zip.size()) + "\n"},
+        {"trip.zip", "photos/\n"},
+        {"trip.zip/photos/", "2003/\n"},
+        {"trip.zip/photos/2003", "sea.jpg\t4\nsky.jpg\t4\n"},
+    };
+    for (const auto& row : rows) {
+        const ProgramRun shown = run({"show", "1", row.folder});
+        EXPECT_EQ(shown.exitStatus, 0) << row.folder << ": " << shown.standardError;
+        EXPECT_EQ(shown.standardOutput, row.listing) << row.folder;
+    }
 }
 
 // Each refusal has its exit status and a message that names what was refused.
