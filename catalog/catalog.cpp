@@ -18,9 +18,9 @@ Database openDatabase(const std::string& path, Catalog::Missing missing)
 {
     // SQLite takes an empty file for an empty database: reading it must not make one there.
     std::error_code error;
-    const bool none = !std::filesystem::exists(path, error) ||
-                      (std::filesystem::is_regular_file(path, error) &&
-                       std::filesystem::file_size(path, error) == 0);
+    const bool none =
+        !std::filesystem::exists(path, error) || (std::filesystem::is_regular_file(path, error) &&
+                                                  std::filesystem::file_size(path, error) == 0);
     if (missing == Catalog::Missing::Refuse && none)
         throw Error(ErrorNumber::FileNotFound, path + ": no catalogue there yet (add a disc first)");
     return Database(path, Database::Access::ReadWrite);

@@ -40,10 +40,16 @@ bool saveFile(const CatalogOptions& options,
     if (outputs.exists(options.output) && !options.force)
         throw Error(ErrorNumber::PathFileAccess,
                     cli::quoted(options.output) + " exists; use --force to replace it");
-    std::unique_ptr<platform::PendingFile> file = outputs.create(options.output);
-    if (!write(*file)) return false;
-    file->finish();
-    file->replace();
+    try {
+        std::unique_ptr<platform::PendingFile> file = outputs.create(options.output);
+        if (!write(*file)) return false;
+        file->finish();
+        file->replace();
+    } catch (const Error& error) {
+        // The system's reason alone does not say which file it is about.
+        throw Error(error.number(),
+                    "cannot write " + cli::quoted(options.output) + ": " + error.what());
+    }
     return true;
 }
 

@@ -45,7 +45,7 @@ SourceIdentity identifySource(const std::string& source)
     if (std::filesystem::is_block_file(status)) return {source, std::string(catalog::kFromDrive)};
     const auto absolute = std::filesystem::weakly_canonical(source, error);
     const std::string kind(std::filesystem::is_directory(status) ? catalog::kFromFolder
-                                                                  : catalog::kFromImage);
+                                                                 : catalog::kFromImage);
     return {error ? source : absolute.string(), kind};
 }
 

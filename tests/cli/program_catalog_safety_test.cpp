@@ -29,10 +29,11 @@ void writeLargeFolder(const TempDir& dir)
     for (int i = 0; i < 1000; ++i)
         members.push_back({.name = "letters/entry" + std::to_string(i) + ".txt"});
     const std::vector<std::uint8_t> bytes = buildZip(members).bytes;
-    const fs::path first =
-        dir.write("large/archive0.zip", {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    const fs::path first = dir.write("large/archive0.zip",
+                                     {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     for (int i = 1; i < 200; ++i)
-        fs::create_hard_link(first, dir.path() / "large" / ("archive" + std::to_string(i) + ".zip"));
+        fs::create_hard_link(first,
+                             dir.path() / "large" / ("archive" + std::to_string(i) + ".zip"));
 }
 
 // An add of the large folder, its progress on a terminal of its own.
@@ -148,9 +149,8 @@ TEST_F(CatalogWhileAdding, AnInterruptedExportLeavesNoFile)
 // A catalogue holding the sample disc, as the program makes it.
 void makeCatalogue(const fs::path& file)
 {
-    RunningProgram(
-        catalogProgram(file.parent_path(), {"--catalog", file.string(), "add", TARVELO_SAMPLE_DISC}))
-        .wait();
+    const Args add = {"--catalog", file.string(), "add", TARVELO_SAMPLE_DISC};
+    RunningProgram(catalogProgram(file.parent_path(), add)).wait();
 }
 
 void execute(const fs::path& file, const char* sql)
@@ -188,7 +188,8 @@ TEST(CatalogProgramFiles, OtherFilesAreRefusedAndLeftAsTheyWere)
              fs::resize_file(dir.path() / "file", fs::file_size(dir.path() / "file") / 2);
          },
          "malformed", true},
-        {"empty", [](const TempDir& dir) { dir.write("file", ""); }, "no catalogue there yet", false},
+        {"empty", [](const TempDir& dir) { dir.write("file", ""); }, "no catalogue there yet",
+         false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

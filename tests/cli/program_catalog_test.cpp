@@ -176,6 +176,8 @@ TEST_F(CatalogProgram, RefusalsSayWhatAndEndWithTheirStatus)
          "more than one disc has the label 'SAME'; choose by number: 1, 2"},
         {"same disc again", {"add", first}, 1, "already holds this disc as number 1 ('SAME')"},
         {"no pattern", {"find"}, 2, "find: missing operand"},
+        {"no folder for the report", {"report", "2", "-o", "none/r.txt"}, 1,
+         "cannot write 'none/r.txt': No such file or directory"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -247,10 +249,9 @@ TEST(ReportProgram, CatalogueOptionAddsTheDiscOfTheReport)
     ASSERT_EQ(first.exitStatus, 0) << first.standardError;
     EXPECT_NE(first.standardError.find("as disc 1"), std::string::npos) << first.standardError;
 
+    const Args writeAgain = {"--catalog", catalogue, "report", "1", "-o", "-"};
     const ProgramRun again =
-        RunningProgram(catalogProgram(dir.path(), {"--catalog", catalogue, "report", "1", "-o", "-"},
-                                      {"LC_NUMERIC=C"}))
-            .wait();
+        RunningProgram(catalogProgram(dir.path(), writeAgain, {"LC_NUMERIC=C"})).wait();
     EXPECT_EQ(again.standardOutput, fileBytes(dir.path() / "r.txt"));
 
     // The same folder again: its report is written, the catalogue keeps the first.
