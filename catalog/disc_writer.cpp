@@ -3,6 +3,7 @@
 
 #include "catalog/schema.h"
 #include "catalog/entry_rows.h"
+#include "common/civil_time.h"
 #include "common/text.h"
 
 #include <ctime>
@@ -101,10 +102,12 @@ void DiscWriter::folder(std::size_t index, std::size_t parent, std::string_view 
     });
 }
 
-void DiscWriter::file(std::string_view name, std::uint64_t size, platform::EntryKind kind)
+void DiscWriter::file(std::string_view name, std::uint64_t size, platform::EntryKind kind,
+                      platform::ModifiedTime modified)
 {
     guarded([&] {
-        m_lastFile = m_rows->entries->insert(m_folderIds.back(), storedKind(kind), name, size);
+        m_lastFile = m_rows->entries->insert(m_folderIds.back(), storedKind(kind), name, size,
+                                             std::nullopt, modified);
     });
 }
 
@@ -135,12 +138,7 @@ std::int64_t DiscWriter::commit()
 
 std::string isoTimeNow()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return common::isoUtcText(std::time(nullptr));
 }
 
 } // namespace tarvelo::catalog

@@ -38,7 +38,8 @@ public:
                 std::int32_t totalFolders, const std::string& rootPath, char separator) override;
     void folder(std::size_t index, std::size_t parent, std::string_view name,
                 std::uint64_t totalSize) override;
-    void file(std::string_view name, std::uint64_t size, platform::EntryKind kind) override;
+    void file(std::string_view name, std::uint64_t size, platform::EntryKind kind,
+              platform::ModifiedTime modified) override;
     void archiveListed(std::int32_t count) override;
     void archiveEntry(std::string_view name, bool isFolder, std::uint64_t size,
                       std::uint64_t packedSize) override;

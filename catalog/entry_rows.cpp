@@ -42,8 +42,8 @@ std::int64_t insertDisc(Database& db, const DiscRecord& disc)
 
 EntryRows::EntryRows(Database& db, std::int64_t discId)
     : m_db(db), m_discId(discId),
-      m_entry(db.prepare("INSERT INTO entry(disc, parent, kind, name, size, packed) "
-                         "VALUES(?, ?, ?, ?, ?, ?)")),
+      m_entry(db.prepare("INSERT INTO entry(disc, parent, kind, name, size, packed, modified) "
+                         "VALUES(?, ?, ?, ?, ?, ?, ?)")),
       m_key(db.prepare("INSERT INTO entry_key(rowid, key) VALUES(?, ?)")),
       m_listed(db.prepare("UPDATE entry SET listed = ? WHERE id = ?"))
 {
@@ -51,12 +51,14 @@ EntryRows::EntryRows(Database& db, std::int64_t discId)
 
 std::int64_t EntryRows::insert(std::optional<std::int64_t> parent, std::int64_t kind,
                                std::string_view name, std::uint64_t size,
-                               std::optional<std::uint64_t> packedSize)
+                               std::optional<std::uint64_t> packedSize,
+                               std::optional<std::int64_t> modified)
 {
     m_entry.bind(1, m_discId);
     if (parent) m_entry.bind(2, *parent);
     m_entry.bind(3, kind).bind(4, name).bind(5, signedOf(size));
     if (packedSize) m_entry.bind(6, signedOf(*packedSize));
+    if (modified) m_entry.bind(7, *modified);
     m_entry.run();
     const std::int64_t id = m_db.lastInsertId();
     if (!name.empty()) m_key.bind(1, id).bind(2, searchKey(name)).run();

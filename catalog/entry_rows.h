@@ -19,10 +19,12 @@ class EntryRows
 public:
     EntryRows(Database& db, std::int64_t discId);
 
-    // The new entry's id. kind is a StoredKind, with kInexact added where it applies.
+    // The new entry's id. kind is a StoredKind, with kInexact added where it applies;
+    // modified: seconds since 1970-01-01 00:00 UTC, where the disc records a date.
     std::int64_t insert(std::optional<std::int64_t> parent, std::int64_t kind,
                         std::string_view name, std::uint64_t size,
-                        std::optional<std::uint64_t> packedSize = std::nullopt);
+                        std::optional<std::uint64_t> packedSize = std::nullopt,
+                        std::optional<std::int64_t> modified = std::nullopt);
     // The number of entries an archive's directory declared.
     void setListed(std::int64_t archiveId, std::int32_t count);
     // Records the range of ids the disc's entries took.

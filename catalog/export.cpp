@@ -3,6 +3,7 @@
 
 #include "catalog/find.h"
 #include "catalog/hit.h"
+#include "common/civil_time.h"
 #include "common/text.h"
 
 namespace tarvelo::catalog {
@@ -53,16 +54,19 @@ std::string element(std::string_view name, std::string_view text)
     return "<" + std::string(name) + ">" + std::string(text) + "</" + std::string(name) + ">";
 }
 
-// A fileobject with the name, size and type archivists' tools read; a size known only
-// as a size text is left out rather than given wrong.
+// A fileobject with the name, type, size and date archivists' tools read, in the order
+// the schema gives them; a size known only as a size text is left out rather than given
+// wrong, and so is a date the disc does not record.
 std::string fileObject(const Hit& hit)
 {
     const bool isFolder = hit.kind == HitKind::Folder || hit.path.ends_with('/');
     std::string xml = "      <fileobject>\n        " + element("filename", xmlText(hit.path)) + "\n";
+    xml += "        " + element("name_type", isFolder ? "d" : "r") + "\n";
     if (hit.exact && !isFolder)
         xml += "        " + element("filesize", std::to_string(hit.size)) + "\n";
-    xml += "        " + element("name_type", isFolder ? "d" : "r") + "\n      </fileobject>\n";
-    return xml;
+    if (hit.modified)
+        xml += "        " + element("mtime", common::isoUtcText(*hit.modified)) + "\n";
+    return xml + "      </fileobject>\n";
 }
 
 void writeDfxml(Catalog& catalog, const std::vector<DiscRecord>& discs, Chunks& out)

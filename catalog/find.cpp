@@ -13,7 +13,8 @@
 namespace tarvelo::catalog {
 namespace {
 
-constexpr std::string_view kRowColumns = "e.id, e.disc, e.parent, e.kind, e.name, e.size";
+constexpr std::string_view kRowColumns =
+    "e.id, e.disc, e.parent, e.kind, e.name, e.size, e.modified";
 
 struct Row
 {
@@ -24,6 +25,7 @@ struct Row
     bool exact = true;
     std::string_view name;
     std::uint64_t size = 0;
+    std::optional<std::int64_t> modified;
 };
 
 Row rowOf(const Statement& statement)
@@ -35,7 +37,8 @@ Row rowOf(const Statement& statement)
             static_cast<StoredKind>(kind & kKindMask),
             (kind & kInexact) == 0,
             statement.text(4),
-            static_cast<std::uint64_t>(statement.integer(5))};
+            static_cast<std::uint64_t>(statement.integer(5)),
+            statement.isNull(6) ? std::nullopt : std::optional(statement.integer(6))};
 }
 
 bool isContainer(StoredKind kind)
@@ -94,7 +97,7 @@ public:
         if (disc == m_discById.end())
             throw Error(ErrorNumber::InvalidFileFormat, "an entry of a disc that is not there");
         return {disc->second, joined(pathOf(row.parent), row.name), row.size, row.exact,
-                hitKindOf(row.kind)};
+                hitKindOf(row.kind), row.modified};
     }
 
     static std::string joined(const std::string& folder, std::string_view name)

@@ -4,6 +4,7 @@
 #include "catalog/catalog.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ struct Hit
     std::uint64_t size = 0;
     bool exact = true;
     HitKind kind = HitKind::File;
+    // Seconds since 1970-01-01 00:00 UTC, where the disc records a date.
+    std::optional<std::int64_t> modified = std::nullopt;
 };
 
 enum class HitFormat

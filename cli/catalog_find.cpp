@@ -4,6 +4,7 @@
 #include "catalog/find.h"
 #include "platform/posix_fd_writer.h"
 #include "cli/cli_run_ui.h"
+#include "common/civil_time.h"
 #include "common/error.h"
 
 #include <unistd.h>
@@ -128,7 +129,8 @@ int showFolder(const CatalogOptions& options, const std::string& catalogFile)
         if (listed->isFolder)
             out.write(std::string(listed->name) + "/\n");
         else
-            out.write(std::string(listed->name) + '\t' + catalog::sizeField(hit) + '\n');
+            out.write(std::string(listed->name) + '\t' + catalog::sizeField(hit) +
+                      (hit.modified ? '\t' + common::isoUtcText(*hit.modified) : "") + '\n');
     });
     out.flush();
     if (!any && !folder.empty()) {

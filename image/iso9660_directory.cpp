@@ -138,7 +138,8 @@ void ItemAssembler::add(const DirectoryRecord& record)
                        record.isDirectory(),
                        record.interleaved,
                        record.isDirectory() ? 0 : record.dataLength,
-                       {extent}};
+                       {extent},
+                       rockRidge.modified ? rockRidge.modified : record.recorded};
     if (item.name.empty()) return;
     if (rockRidge.childLink) {
         item.isFolder = true;

@@ -49,6 +49,8 @@ struct DirectoryItem
     bool interleaved = false; // data spread in units with gaps, which is not read
     std::uint64_t size = 0;
     std::vector<Extent> extents; // a folder: its records; a file: its data, in order
+    // Rock Ridge's modify time, else the record's date; none where neither is sound.
+    std::optional<std::int64_t> modified = std::nullopt;
 };
 
 // A request for records never reads more than this, so it ends soon even on a slow

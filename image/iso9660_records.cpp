@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/iso9660_records.h"
 
+#include "common/civil_time.h"
 #include "common/text.h"
 
 #include <algorithm>
@@ -23,12 +24,47 @@ std::string trimmedLabel(std::string label)
     return label;
 }
 
+// The zone byte counts quarter hours, -48 (west) to +52 (east).
+int zoneMinutes(std::uint8_t zone)
+{
+    constexpr int kWestmost = -48;
+    constexpr int kEastmost = 52;
+    const int quarters = static_cast<std::int8_t>(zone);
+    return quarters >= kWestmost && quarters <= kEastmost ? quarters * 15 : 0;
+}
+
+// A run of ASCII digits as a number; -1 when any is not a digit.
+int digits(Bytes text)
+{
+    int value = 0;
+    for (const std::uint8_t c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 bool isSurrogate(char32_t unit, char32_t first)
 {
     return unit >= first && unit < first + 0x400;
 }
 
 } // namespace
+
+std::optional<std::int64_t> decodeShortDate(Bytes date)
+{
+    const common::CivilTime time{1900 + date[0], date[1], date[2], date[3], date[4], date[5]};
+    return common::secondsSinceEpoch(time, zoneMinutes(date[6]));
+}
+
+std::optional<std::int64_t> decodeLongDate(Bytes date)
+{
+    const common::CivilTime time{digits(date.first(4)),     digits(date.subspan(4, 2)),
+                                 digits(date.subspan(6, 2)),  digits(date.subspan(8, 2)),
+                                 digits(date.subspan(10, 2)), digits(date.subspan(12, 2))};
+    if (time.year < 0) return std::nullopt; // not digits: every other field is checked
+    return common::secondsSinceEpoch(time, zoneMinutes(date[16]));
+}
 
 std::optional<DirectoryRecord> decodeDirectoryRecord(Bytes record)
 {
@@ -43,6 +79,7 @@ std::optional<DirectoryRecord> decodeDirectoryRecord(Bytes record)
     decoded.dataLength = both32(record, kDataLengthAt);
     decoded.flags = record[kFileFlagsAt];
     decoded.interleaved = record[kFileUnitSizeAt] != 0 || record[kInterleaveGapAt] != 0;
+    decoded.recorded = decodeShortDate(record.subspan(kRecordingDateAt, kShortDateSize));
     decoded.identifier = record.subspan(kRecordFixedSize, identifierLength);
     // An even identifier length is followed by one padding byte.
     const std::size_t systemUseAt =

@@ -40,6 +40,9 @@ constexpr std::size_t kRecordFixedSize = 33;
 constexpr std::size_t kExtendedAttributeLengthAt = 1;
 constexpr std::size_t kExtentLocationAt = 2;
 constexpr std::size_t kDataLengthAt = 10;
+constexpr std::size_t kRecordingDateAt = 18;
+constexpr std::size_t kShortDateSize = 7;  // years since 1900, month ... second, zone
+constexpr std::size_t kLongDateSize = 17;  // 16 digits "YYYYMMDDhhmmsscc", then the zone
 constexpr std::size_t kFileFlagsAt = 25;
 constexpr std::size_t kFileUnitSizeAt = 26;
 constexpr std::size_t kInterleaveGapAt = 27;
@@ -69,6 +72,7 @@ struct DirectoryRecord
     std::uint8_t extendedAttributeBlocks = 0;
     std::uint8_t flags = 0;
     bool interleaved = false;
+    std::optional<std::int64_t> recorded; // seconds since 1970 UTC; none when damaged
     Bytes identifier;
     Bytes systemUse;
 
@@ -77,6 +81,13 @@ struct DirectoryRecord
     // The "." and ".." records, whose identifiers are the single bytes 0 and 1.
     bool isSelfOrParent() const { return identifier.size() == 1 && identifier[0] <= 1; }
 };
+
+// Dates with their zone in quarter hours east of Greenwich, as seconds since 1970-01-01
+// 00:00 UTC: the 7-byte form of directory records and the 17-digit form of descriptors.
+// A date that names no moment (an unrecorded all-zero one among them) gives nothing; a
+// zone outside the 12 hours west to 13 east a disc may record is ignored, as Linux does.
+std::optional<std::int64_t> decodeShortDate(Bytes date);
+std::optional<std::int64_t> decodeLongDate(Bytes date);
 
 // Decodes one record that fills the whole span; nothing when its lengths disagree.
 std::optional<DirectoryRecord> decodeDirectoryRecord(Bytes record);

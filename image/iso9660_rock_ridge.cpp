@@ -11,11 +11,28 @@ constexpr std::size_t kNameAt = 5;          // after the NM flags
 constexpr std::size_t kContinuationEntrySize = 28;
 constexpr std::size_t kChildLinkEntrySize = 12;
 constexpr std::size_t kSharingProtocolEntrySize = 7;
+// A "TF" entry's flags say which times follow, in this order, and in which form.
+constexpr std::size_t kTimesAt = 5;
+constexpr std::uint8_t kTimeCreation = 0x01;
+constexpr std::uint8_t kTimeModify = 0x02;
+constexpr std::uint8_t kTimeLongForm = 0x80;
 
 bool hasSignature(Bytes entry, const char (&signature)[3])
 {
     return entry[0] == static_cast<std::uint8_t>(signature[0]) &&
            entry[1] == static_cast<std::uint8_t>(signature[1]);
+}
+
+// The modify time of a "TF" entry; nothing when it has none or it names no moment.
+std::optional<std::int64_t> modifyTime(Bytes entry)
+{
+    if (entry.size() < kTimesAt || (entry[4] & kTimeModify) == 0) return std::nullopt;
+    const bool longForm = (entry[4] & kTimeLongForm) != 0;
+    const std::size_t size = longForm ? kLongDateSize : kShortDateSize;
+    const std::size_t at = kTimesAt + ((entry[4] & kTimeCreation) != 0 ? size : 0);
+    if (entry.size() < at + size) return std::nullopt;
+    const Bytes time = entry.subspan(at, size);
+    return longForm ? decodeLongDate(time) : decodeShortDate(time);
 }
 
 // Adds what the area's entries say to found; gives the area's continuation, if it has one.
@@ -39,6 +56,7 @@ std::optional<ContinuationArea> collectEntries(Bytes area, RockRidgeEntries& fou
         if (hasSignature(entry, "CL") && length >= kChildLinkEntrySize)
             found.childLink = both32(entry, 4);
         if (hasSignature(entry, "RE")) found.relocated = true;
+        if (hasSignature(entry, "TF")) found.modified = modifyTime(entry);
         at += length;
     }
     return next;

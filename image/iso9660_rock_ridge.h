@@ -43,6 +43,7 @@ struct RockRidgeEntries
     std::optional<std::string> name;        // joined from the "NM" entries; never empty
     std::optional<std::uint32_t> childLink; // the block of the folder moved from here
     bool relocated = false;                 // the folder shows where its "CL" points
+    std::optional<std::int64_t> modified;   // the "TF" entry's modify time, when sound
 };
 
 RockRidgeEntries readRockRidge(Bytes systemUse, std::size_t skip,

@@ -58,10 +58,10 @@ std::vector<platform::FolderEntry> IsoVolume::listFolder(const std::string& fold
         if (item.isFolder) {
             if (!admitFolder(childPath(folderPath, item.name), item.extents.front())) continue;
             m_prefetch.expect(item.extents.front());
-            entries.push_back({item.name, platform::EntryKind::Folder, 0, 0});
+            entries.push_back({item.name, platform::EntryKind::Folder, 0, 0, item.modified});
         } else {
             entries.push_back({item.name, platform::EntryKind::RegularFile, item.size,
-                               m_files.add(item.extents, item.interleaved)});
+                               m_files.add(item.extents, item.interleaved), item.modified});
         }
     }
     return entries;

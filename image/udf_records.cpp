@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/udf_records.h"
 
+#include "common/civil_time.h"
 #include "common/error.h"
 #include "common/text.h"
 
@@ -217,17 +218,38 @@ Allocation decodeFileSetRoot(Bytes descriptor)
     return decodeLongAd(descriptor, 400);
 }
 
+std::optional<std::int64_t> decodeTimestamp(Bytes bytes, std::size_t at)
+{
+    constexpr unsigned kTypeLocal = 1; // 0 is UTC
+    constexpr unsigned kTypeAgreed = 2;
+    constexpr int kZoneUnknown = -2047;
+    constexpr int kMostZoneMinutes = 1440;
+    const std::uint16_t typeAndZone = le16(bytes, at);
+    const unsigned type = typeAndZone >> 12;
+    const int zone = (typeAndZone & 0x7FF) - (typeAndZone & 0x800); // 12-bit two's complement
+    if (type > kTypeAgreed) return std::nullopt;
+    const bool zoned = type == kTypeLocal && zone != kZoneUnknown;
+    if (zoned && (zone < -kMostZoneMinutes || zone > kMostZoneMinutes)) return std::nullopt;
+    const common::CivilTime time{static_cast<std::int16_t>(le16(bytes, at + 2)),
+                                 bytes[at + 4], bytes[at + 5], bytes[at + 6], bytes[at + 7],
+                                 bytes[at + 8]};
+    if (time.year < 1 || time.year > 9999) return std::nullopt;
+    return common::secondsSinceEpoch(time, zoned ? zone : 0);
+}
+
 std::optional<FileEntry> decodeFileEntry(Bytes block)
 {
     const bool extended = le16(block, 0) == kTagExtendedFileEntry;
     const std::size_t fixed = extended ? 216 : 176;
     const std::size_t lengthsAt = extended ? 208 : 168;
+    const std::size_t modifiedAt = extended ? 92 : 84;
     if (block.size() < fixed) return std::nullopt;
     FileEntry entry;
     entry.strategy = le16(block, 20);
     entry.fileType = block[27];
     entry.allocationForm = static_cast<std::uint8_t>(le16(block, 34) & 7);
     entry.size = le64(block, 56);
+    entry.modified = decodeTimestamp(block, modifiedAt);
     const std::uint64_t attributes = le32(block, lengthsAt);
     const std::uint64_t allocations = le32(block, lengthsAt + 4);
     if (attributes + allocations > block.size() - fixed) return std::nullopt;

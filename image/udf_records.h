@@ -174,12 +174,18 @@ struct FileEntry
     std::uint8_t allocationForm = 0; // 0 short, 1 long, 2 extended, 3 data embedded
     std::uint64_t size = 0;
     Bytes allocations; // the descriptors, or the embedded data
+    std::optional<std::int64_t> modified; // seconds since 1970 UTC; none when damaged
 };
 constexpr std::uint8_t kFormShort = 0;
 constexpr std::uint8_t kFormLong = 1;
 constexpr std::uint8_t kFormEmbedded = 3;
 // Nothing when its lengths do not fit in the block.
 std::optional<FileEntry> decodeFileEntry(Bytes block);
+
+// A 12-byte timestamp as seconds since 1970-01-01 00:00 UTC. Local time is moved to UTC
+// by its zone; a time whose zone is not recorded, and one of an agreed zone, are taken
+// as UTC. Nothing when it names no moment, or its type or zone is not one a disc records.
+std::optional<std::int64_t> decodeTimestamp(Bytes bytes, std::size_t at);
 
 // An indirect entry's pointer to the next entry of the ICB.
 Allocation decodeIndirectEntry(Bytes block);

@@ -142,7 +142,8 @@ std::vector<platform::FolderEntry> UdfVolume::readEntries(const std::string& fol
                                           "file " + childPath(folderPath, item.name));
         const auto kind = kindOf(entry.entry());
         const std::uint64_t size = kind == platform::EntryKind::Folder ? 0 : entry.entry().size;
-        entries.push_back({std::move(item.name), kind, size, refOf(entry.address())});
+        entries.push_back(
+            {std::move(item.name), kind, size, refOf(entry.address()), entry.entry().modified});
     }
     return entries;
 }

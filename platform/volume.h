@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,10 @@ enum class EntryKind
     OtherFile,   // symbolic links, FIFOs, sockets, devices: listed and counted as files
 };
 
+// When a file's data were last changed, in seconds since 1970-01-01 00:00 UTC. Empty
+// where the disc records no date, or one that names no moment (a damaged record).
+using ModifiedTime = std::optional<std::int64_t>;
+
 // One entry of a folder, as a single listing gives it.
 struct FolderEntry
 {
@@ -37,15 +42,16 @@ struct FolderEntry
     // file is opened as listed, not found again by its name. Opaque to everyone else;
     // a volume that opens by path leaves it 0.
     std::uint64_t ref = 0;
+    ModifiedTime modified = std::nullopt;
 };
 
 // Receives a folder's entries one at a time, so a large folder is never held twice.
 class EntrySink
 {
 public:
-    // ref: as FolderEntry::ref.
+    // ref, modified: as in FolderEntry.
     virtual void entry(std::string_view name, EntryKind kind, std::uint64_t size,
-                       std::uint64_t ref) = 0;
+                       std::uint64_t ref, ModifiedTime modified) = 0;
 
 protected:
     ~EntrySink() = default;

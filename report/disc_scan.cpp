@@ -14,6 +14,9 @@ constexpr std::uint64_t kRegularFileBit = 1;
 constexpr std::uint64_t kRefBit = 2;
 constexpr unsigned kFlagBits = 2;
 constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
+constexpr std::size_t kDateBytes = sizeof(std::int64_t);
+// The date kept for a file whose disc records none: no disc gives this one.
+constexpr std::int64_t kNoDate = std::numeric_limits<std::int64_t>::min();
 
 std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b)
 {
@@ -35,12 +38,20 @@ ScannedFile DiscScan::file(std::size_t index) const
 {
     const FileRecord& record = m_files[index];
     const std::string_view name = nameOf(record);
+    const char* trailer = name.data() + name.size();
     std::uint64_t ref = 0;
-    if ((record.nameAndFlags & kRefBit) != 0)
-        std::copy_n(name.data() + name.size(), kRefBytes, reinterpret_cast<char*>(&ref));
+    if ((record.nameAndFlags & kRefBit) != 0) {
+        std::copy_n(trailer, kRefBytes, reinterpret_cast<char*>(&ref));
+        trailer += kRefBytes;
+    }
+    platform::ModifiedTime modified;
+    std::int64_t date = kNoDate;
+    if (m_keepDates) std::copy_n(trailer, kDateBytes, reinterpret_cast<char*>(&date));
+    if (date != kNoDate) modified = date;
     const bool regular = (record.nameAndFlags & kRegularFileBit) != 0;
     return {name, record.size,
-            regular ? platform::EntryKind::RegularFile : platform::EntryKind::OtherFile, ref};
+            regular ? platform::EntryKind::RegularFile : platform::EntryKind::OtherFile, ref,
+            modified};
 }
 
 void DiscScan::addFolder(NameRef name, std::size_t parent)
@@ -53,12 +64,20 @@ void DiscScan::addFolder(NameRef name, std::size_t parent)
 }
 
 void DiscScan::addFile(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-                       std::uint64_t ref)
+                       std::uint64_t ref, platform::ModifiedTime modified)
 {
     const std::int32_t files = common::checkedAdd(m_totalFiles, std::int32_t{1});
     const bool regular = kind == platform::EntryKind::RegularFile;
-    const std::string_view refBytes(reinterpret_cast<const char*>(&ref), ref != 0 ? kRefBytes : 0);
-    const NameRef stored = m_names.add(name, refBytes);
+    char trailer[kRefBytes + kDateBytes];
+    std::size_t trailerBytes = 0;
+    if (ref != 0) trailerBytes += kRefBytes;
+    std::copy_n(reinterpret_cast<const char*>(&ref), kRefBytes, trailer);
+    if (m_keepDates) {
+        const std::int64_t date = modified.value_or(kNoDate);
+        std::copy_n(reinterpret_cast<const char*>(&date), kDateBytes, trailer + trailerBytes);
+        trailerBytes += kDateBytes;
+    }
+    const NameRef stored = m_names.add(name, std::string_view(trailer, trailerBytes));
     m_files.push_back({size, stored.bits() << kFlagBits | (regular ? kRegularFileBit : 0) |
                                  (ref != 0 ? kRefBit : 0)});
     FolderRecord& folder = m_folders.back();
@@ -71,7 +90,12 @@ std::string_view DiscScan::nameOf(const FileRecord& record) const noexcept
 {
     const std::string_view stored =
         m_names.view(NameRef::fromBits(record.nameAndFlags >> kFlagBits));
-    return stored.substr(0, stored.size() - ((record.nameAndFlags & kRefBit) != 0 ? kRefBytes : 0));
+    return stored.substr(0, stored.size() - trailerSize(record));
+}
+
+std::size_t DiscScan::trailerSize(const FileRecord& record) const noexcept
+{
+    return ((record.nameAndFlags & kRefBit) != 0 ? kRefBytes : 0) + (m_keepDates ? kDateBytes : 0);
 }
 
 void DiscScan::sortFiles()

@@ -19,6 +19,7 @@ struct ScannedFile
     std::uint64_t size = 0;
     platform::EntryKind kind = platform::EntryKind::RegularFile;
     std::uint64_t ref = 0; // the listing's FolderEntry::ref, to open the file by
+    platform::ModifiedTime modified = std::nullopt; // kept only by a scan that keeps dates
 };
 
 // A folder as the scan keeps it. Its path is not kept: a walk in the scan's order builds
@@ -46,6 +47,16 @@ enum class ScanEnd
 class DiscScan
 {
   public:
+    // A catalogue stores each file's date; the report shows none, so a scan for the
+    // report alone does not spend memory on them.
+    enum class Dates
+    {
+        Dropped,
+        Kept,
+    };
+
+    explicit DiscScan(Dates dates = Dates::Dropped) : m_keepDates(dates == Dates::Kept) {}
+
     std::size_t folderCount() const noexcept { return m_folders.size(); }
     ScannedFolder folder(std::size_t index) const;
     // A file by its index across the whole scan: folder.firstFile and those after it.
@@ -64,7 +75,7 @@ class DiscScan
     void addFolder(NameRef name, std::size_t parent);
     // A file of the last folder.
     void addFile(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-                 std::uint64_t ref);
+                 std::uint64_t ref, platform::ModifiedTime modified = std::nullopt);
     // Puts the last folder's files in report order.
     void sortFiles();
     // Forgets the last folder and its files.
@@ -76,13 +87,15 @@ class DiscScan
   private:
     // 16 bytes: the size, the name, and a bit each for whether it is a regular file and
     // whether a ref follows the name in the arena (a host gives none, so it costs nothing).
+    // Where dates are kept, every name ends with its file's date.
     struct FileRecord
     {
         std::uint64_t size = 0;
         std::uint64_t nameAndFlags = 0;
     };
-    // The name alone, without the ref that may follow it in the arena.
+    // The name alone, without the ref and the date that may follow it in the arena.
     std::string_view nameOf(const FileRecord& record) const noexcept;
+    std::size_t trailerSize(const FileRecord& record) const noexcept;
     struct FolderRecord
     {
         NameRef name;
@@ -99,6 +112,7 @@ class DiscScan
     std::deque<FolderRecord> m_folders;
     std::int32_t m_totalFiles = 0;
     std::int32_t m_totalFolders = 0;
+    bool m_keepDates = false;
 };
 
 } // namespace tarvelo::report

@@ -127,7 +127,7 @@ void FolderWalk::writeFile(const std::string& folderPath, const ScannedFile& fil
     m_out.fileLine();
     const std::string name = common::lineSafe(file.name);
     m_out.line(kFileLevel, name);
-    if (m_inventory) m_inventory->file(name, file.size, file.kind);
+    if (m_inventory) m_inventory->file(name, file.size, file.kind, file.modified);
     m_out.line(kFileLevel, "Size: ", getSize(file.size, m_request.decimalSeparator));
     // Only regular files are opened: a FIFO or a device named like an archive could block.
     if (file.kind != platform::EntryKind::RegularFile) return;

@@ -25,7 +25,8 @@ public:
     // index counts folders from 0 (the root); parent is the index of the folder holding it.
     virtual void folder(std::size_t index, std::size_t parent, std::string_view name,
                         std::uint64_t totalSize) = 0;
-    virtual void file(std::string_view name, std::uint64_t size, platform::EntryKind kind) = 0;
+    virtual void file(std::string_view name, std::uint64_t size, platform::EntryKind kind,
+                      platform::ModifiedTime modified) = 0;
     // The number of entries the archive's directory declares, before they are read.
     virtual void archiveListed(std::int32_t count) = 0;
     virtual void archiveEntry(std::string_view name, bool isFolder, std::uint64_t size,

@@ -116,7 +116,8 @@ RunOutcome runReport(const RunRequest& request, const RunServices& services, Run
     const BusyCaption busy(ui);
     // The scan is complete before the report file exists, so a report saved inside the
     // disc's tree never lists itself.
-    const DiscScan scan = scanDisc(*volume, ui);
+    const DiscScan scan = scanDisc(
+        *volume, ui, services.inventory ? DiscScan::Dates::Kept : DiscScan::Dates::Dropped);
     outcome.totalFiles = scan.totalFiles();
     outcome.totalFolders = scan.totalFolders();
     if (scan.end == ScanEnd::Stopped) {

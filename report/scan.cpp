@@ -35,12 +35,12 @@ class FolderLister final : public platform::EntrySink
     explicit FolderLister(DiscScan& scan) : m_scan(scan) {}
 
     void entry(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-               std::uint64_t ref) override
+               std::uint64_t ref, platform::ModifiedTime modified) override
     {
         if (kind == platform::EntryKind::Folder)
             subfolders.push_back(m_scan.keepName(name));
         else
-            m_scan.addFile(name, kind, size, ref);
+            m_scan.addFile(name, kind, size, ref, modified);
     }
 
     void sortSubfolders()
@@ -109,9 +109,9 @@ bool nameBefore(std::string_view a, std::string_view b)
     return firstDifference < 0;
 }
 
-DiscScan scanDisc(const platform::Volume& volume, RunUi& ui)
+DiscScan scanDisc(const platform::Volume& volume, RunUi& ui, DiscScan::Dates dates)
 {
-    DiscScan scan;
+    DiscScan scan(dates);
     FolderPath path(volume.rootPath(), volume.separator());
     std::vector<PendingFolder> stack(1);
     while (!stack.empty()) {

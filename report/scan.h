@@ -13,7 +13,8 @@ namespace tarvelo::report {
 // its parent where the volume allows. A folder that has gone since its parent was listed
 // is left out; any other folder that cannot be read ends the scan. Progress goes to ui
 // now and then, and ui is asked whether to stop before each folder.
-DiscScan scanDisc(const platform::Volume& volume, RunUi& ui);
+DiscScan scanDisc(const platform::Volume& volume, RunUi& ui,
+                  DiscScan::Dates dates = DiscScan::Dates::Dropped);
 
 // The report's order of names: ASCII letters folded to upper case, then unsigned bytes,
 // ties broken by the unfolded bytes, so the same disc always gives the same report.

@@ -96,6 +96,7 @@ TEST_F(ImportTest, SizeTextsStandForInexactByteCounts)
     ASSERT_EQ(readme.size(), 1u);
     EXPECT_EQ(readme[0].size, 1239u);
     EXPECT_FALSE(readme[0].exact);
+    EXPECT_EQ(readme[0].modified, std::nullopt) << "a report has no dates";
     EXPECT_EQ(hits("a.txt").at(0).path, "DOCS/ARCHIVE.ZIP/letters/a.txt");
     EXPECT_FALSE(catalog.discs().at(0).exact);
 }

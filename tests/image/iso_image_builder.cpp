@@ -79,13 +79,22 @@ std::vector<std::uint8_t> isoRecordBytes(const IsoRecord& record)
     out.u8(static_cast<std::uint8_t>(length)).u8(0);
     bothEndian32(out, record.block);
     bothEndian32(out, record.length);
-    out.zeros(7).u8(record.flags).u8(0).u8(0);
+    out.bytes({record.recorded.begin(), record.recorded.end()}).u8(record.flags).u8(0).u8(0);
     bothEndian16(out, 1);
     out.u8(static_cast<std::uint8_t>(record.identifier.size()))
         .text(record.identifier)
         .zeros(padding);
     out.bytes(record.systemUse);
     return out.data();
+}
+
+std::vector<std::uint8_t> systemUseEntry(const char* signature,
+                                         const std::vector<std::uint8_t>& data)
+{
+    std::vector<std::uint8_t> bytes{std::uint8_t(signature[0]), std::uint8_t(signature[1]),
+                                    std::uint8_t(4 + data.size()), 1};
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
 }
 
 std::string ucs2(const std::string& ascii)

@@ -3,6 +3,7 @@
 
 #include "image/iso9660_volume.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -20,6 +21,7 @@ struct IsoRecord
     std::uint8_t flags = 0;
     std::string identifier;
     std::vector<std::uint8_t> systemUse;
+    std::array<std::uint8_t, 7> recorded{}; // years since 1900 ... second, zone; 0: none
 };
 
 constexpr std::uint8_t kIsoDirectory = 0x02;
@@ -32,6 +34,10 @@ IsoRecord folderRecord(std::string identifier, std::uint32_t block, std::uint32_
 IsoRecord withSystemUse(IsoRecord record, std::vector<std::uint8_t> systemUse);
 
 std::vector<std::uint8_t> isoRecordBytes(const IsoRecord& record);
+
+// One system use entry ("NM", "TF"...): signature, length, version 1, then data.
+std::vector<std::uint8_t> systemUseEntry(const char* signature,
+                                         const std::vector<std::uint8_t>& data);
 
 // UCS-2 big-endian bytes of an ASCII text, as Joliet writes names and labels.
 std::string ucs2(const std::string& ascii);

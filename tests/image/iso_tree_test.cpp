@@ -11,23 +11,16 @@ namespace {
 using test::IsoImage;
 using test::IsoRecord;
 using test::listTree;
+using test::systemUseEntry;
 using test::withSystemUse;
 
 using Entries = std::vector<std::uint8_t>;
-
-Entries entry(const char* signature, const std::vector<std::uint8_t>& data)
-{
-    Entries bytes{std::uint8_t(signature[0]), std::uint8_t(signature[1]),
-                  std::uint8_t(4 + data.size()), 1};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    return bytes;
-}
 
 Entries nameEntry(const std::string& name)
 {
     std::vector<std::uint8_t> data{0};
     data.insert(data.end(), name.begin(), name.end());
-    return entry("NM", data);
+    return systemUseEntry("NM", data);
 }
 
 Entries bothEndian(std::uint32_t value)
@@ -44,7 +37,7 @@ Entries continuation(std::uint32_t block, std::uint32_t offset, std::uint32_t le
         const auto half = bothEndian(value);
         data.insert(data.end(), half.begin(), half.end());
     }
-    return entry("CE", data);
+    return systemUseEntry("CE", data);
 }
 
 Entries operator+(Entries a, const Entries& b)
@@ -53,7 +46,7 @@ Entries operator+(Entries a, const Entries& b)
     return a;
 }
 
-const Entries kSharingProtocol = entry("SP", {0xBE, 0xEF, 0});
+const Entries kSharingProtocol = systemUseEntry("SP", {0xBE, 0xEF, 0});
 
 // A disc whose primary tree (root at 18) may carry Rock Ridge entries and which may
 // have a Joliet tree too (root at 19).
@@ -208,8 +201,10 @@ TEST(IsoTree, RockRidgeMovedFoldersShowWhereTheyWere)
     const auto named = [](IsoRecord record, const char* name, const Entries& more = {}) {
         return withSystemUse(std::move(record), nameEntry(name) + more);
     };
-    const auto childLink = [](std::uint32_t block) { return entry("CL", bothEndian(block)); };
-    const Entries relocated = entry("RE", {});
+    const auto childLink = [](std::uint32_t block) {
+        return systemUseEntry("CL", bothEndian(block));
+    };
+    const Entries relocated = systemUseEntry("RE", {});
     const struct
     {
         const char* name;

@@ -106,12 +106,13 @@ void putCharspec(Span b, std::size_t at)
     putText(b, at + 1, "OSTA Compressed Unicode");
 }
 
-void putTime(Span b, std::size_t at)
+void putTime(Span b, std::size_t at, std::uint8_t hour)
 {
     put16(b, at, 0x1000);
     put16(b, at + 2, 2020);
     b[at + 4] = 1;
     b[at + 5] = 2;
+    b[at + 6] = hour;
 }
 
 } // namespace tarvelo::test::udf_fields

@@ -25,6 +25,7 @@ Block dchars(std::string_view utf8);
 void putDstring(Span b, std::size_t at, std::size_t size, std::string_view text);
 void putRegid(Span b, std::size_t at, std::string_view identifier, std::uint16_t revision = 0);
 void putCharspec(Span b, std::size_t at);
-void putTime(Span b, std::size_t at);
+// 2020-01-02, local time in UTC's zone, at the hour given.
+void putTime(Span b, std::size_t at, std::uint8_t hour = 0);
 
 } // namespace tarvelo::test::udf_fields

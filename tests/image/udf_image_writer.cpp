@@ -156,9 +156,11 @@ void UdfImageWriter::writeEntryBlock(Span b, std::uint32_t location, std::uint8_
     for (const Ad& ad : ads) recorded += ad.kind == 0 ? (ad.length + kBlock - 1) / kBlock : 0;
     put64(b, extended ? 72 : 64, recorded);
     if (extended) put64(b, 64, size);
+    // Only the modification time is at 02:00, so a reader that takes another time shows it.
+    const std::size_t modifiedAt = extended ? 92 : 84;
     for (const std::size_t time : extended ? std::vector<std::size_t>{80, 92, 104, 116}
                                            : std::vector<std::size_t>{72, 84, 96})
-        putTime(b, time);
+        putTime(b, time, time == modifiedAt ? 2 : 1);
     put32(b, extended ? 128 : 108, 1);
     putRegid(b, extended ? 168 : 128, "*Tarvelo tests");
     std::size_t at = fixed;

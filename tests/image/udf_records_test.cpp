@@ -153,5 +153,44 @@ TEST(UdfPartitions, SparedPacketsAreReadFromTheirSpareSectors)
     EXPECT_THROW(partitions.appendRuns({47, 0}, 2 * kBlock, runs), Error) << "past the partition";
 }
 
+// A timestamp's 12 bytes: type and zone, year, then month to second and the fractions.
+Bytes8 timestamp(unsigned type, int zoneMinutes, int year, std::uint8_t month, std::uint8_t hour)
+{
+    const auto typeAndZone = static_cast<std::uint16_t>(type << 12 | (zoneMinutes & 0xFFF));
+    test::ByteBuilder bytes;
+    bytes.u16(typeAndZone).u16(static_cast<std::uint16_t>(year)).u8(month).u8(1).u8(hour);
+    bytes.u8(0).u8(0).u8(99).u8(99).u8(99);
+    return bytes.data();
+}
+
+TEST(UdfRecords, TimestampsAreMovedToUtcByTheirTypeAndZone)
+{
+    constexpr std::int64_t kNoonUtc = 1051790400; // 2003-05-01 12:00:00 UTC
+    constexpr int kUnknownZone = -2047;
+    const struct
+    {
+        const char* row;
+        Bytes8 bytes;
+        std::optional<std::int64_t> seconds;
+    } cases[] = {
+        {"local time two hours east", timestamp(1, 120, 2003, 5, 14), kNoonUtc},
+        {"local time five hours west", timestamp(1, -300, 2003, 5, 7), kNoonUtc},
+        {"local time in an unknown zone, taken as UTC", timestamp(1, kUnknownZone, 2003, 5, 12),
+         kNoonUtc},
+        {"UTC, whatever the zone says", timestamp(0, 120, 2003, 5, 12), kNoonUtc},
+        {"an agreed zone, taken as UTC", timestamp(2, 0, 2003, 5, 12), kNoonUtc},
+        {"a reserved type", timestamp(3, 0, 2003, 5, 12), std::nullopt},
+        {"a zone past a day", timestamp(1, 1441, 2003, 5, 12), std::nullopt},
+        {"month 13", timestamp(1, 0, 2003, 13, 12), std::nullopt},
+        {"year 0", timestamp(1, 0, 0, 5, 12), std::nullopt},
+        {"never recorded", Bytes8(12, 0), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        Bytes8 bytes{0xEE, 0xEE}; // the field need not start a record
+        bytes.insert(bytes.end(), c.bytes.begin(), c.bytes.end());
+        EXPECT_EQ(decodeTimestamp(bytes, 2), c.seconds) << c.row;
+    }
+}
+
 } // namespace
 } // namespace tarvelo::image::udf

@@ -66,7 +66,20 @@ UdfImageOptions options(UdfLayout layout, std::uint16_t revision)
     return made;
 }
 
-// Every partition kind, entry kind and descriptor form shows the same tree and the same bytes.
+// The modification time the writer gives every entry: 2020-01-02 02:00 UTC, apart from
+// its other times.
+constexpr std::int64_t kWriterModified = 1577930400;
+
+platform::ModifiedTime modifiedOf(const UdfVolume& volume, const std::string& name)
+{
+    for (const auto& entry : volume.listFolder(volume.rootPath()))
+        if (entry.name == name) return entry.modified;
+    ADD_FAILURE() << "no " << name;
+    return std::nullopt;
+}
+
+// Every partition kind, entry kind and descriptor form shows the same tree, the same
+// bytes and the same dates.
 TEST(UdfVolume, EveryLayoutShowsTheSameTree)
 {
     const auto tree = mixedTree();
@@ -97,6 +110,7 @@ TEST(UdfVolume, EveryLayoutShowsTheSameTree)
     for (const auto& row : rows) {
         const auto disc = open(tree.build(row.options));
         EXPECT_EQ(listTree(*disc.volume), expected) << row.name;
+        EXPECT_EQ(modifiedOf(*disc.volume, "README.TXT"), kWriterModified) << row.name;
         EXPECT_EQ(readAll(*disc.volume->openFile("disc.udf/Docs/Notes")), notes()) << row.name;
         const auto big = disc.volume->openFile("disc.udf/big.iso");
         EXPECT_EQ(big->size(), kFiveGigabytes) << row.name;

@@ -2,10 +2,12 @@
 #include "platform/posix_volume.h"
 
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -93,6 +95,41 @@ TEST(PosixVolume, ListsEveryKindOfEntryWithoutFollowingLinks)
     EXPECT_EQ(listed(volume, volume.rootPath()), expected);
 }
 
+// Sets a file's modification time without following a link, as the listing reads it.
+void setModified(const fs::path& path, std::int64_t seconds)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(PosixVolume, FilesCarryTheirModificationTime)
+{
+    TempDir dir;
+    const struct
+    {
+        const char* name;
+        std::int64_t seconds;
+    } cases[] = {
+        {"2003.txt", 1051790400},
+        {"before 1970.txt", -86400},
+        {"past 2038.txt", 4102444800},
+    };
+    for (const auto& c : cases)
+        setModified(dir.write(c.name, "x"), c.seconds);
+    fs::create_symlink("2003.txt", dir.path() / "link");
+    setModified(dir.path() / "link", 86400);
+    fs::create_directory(dir.path() / "DOCS");
+
+    const PosixVolume volume(dir.path().string());
+    std::map<std::string, ModifiedTime> dates;
+    for (const FolderEntry& entry : volume.listFolder(volume.rootPath()))
+        dates[entry.name] = entry.modified;
+    for (const auto& c : cases)
+        EXPECT_EQ(dates[c.name], c.seconds) << c.name;
+    EXPECT_EQ(dates["link"], 86400) << "the link's own time, not its target's";
+    EXPECT_EQ(dates["DOCS"], std::nullopt) << "a folder is not looked at";
+}
+
 TEST(PosixVolume, KeepsNamesAsTheirBytes)
 {
     const std::vector<std::string> names = {
@@ -145,7 +182,8 @@ TEST(PosixVolume, FolderThatCannotBeReadRaisesTheReason)
 class NameCollector final : public EntrySink
 {
 public:
-    void entry(std::string_view name, EntryKind, std::uint64_t, std::uint64_t) override
+    void entry(std::string_view name, EntryKind, std::uint64_t, std::uint64_t,
+               ModifiedTime) override
     {
         names.emplace_back(name);
     }

@@ -219,34 +219,47 @@ std::uint64_t refFor(std::size_t added)
     return added % 3 == 0 ? 0 : added * 0x1000 + 0xFF;
 }
 
-TEST(DiscScan, KeepsEveryNameWholeAcrossTheArenaBlocksWithItsKindAndRef)
+// Every fifth file has no date; the others lie on both sides of 1970.
+platform::ModifiedTime dateFor(std::size_t added)
 {
-    // Enough names of varied lengths to fill several blocks and end many mid-block, and
-    // names that begin other names, whose refs must not change their order.
-    DiscScan scan;
-    std::vector<std::string> names{"DOC", "DOCS", "DOCS2"};
-    for (int i = 0; i < 20000; ++i)
-        names.push_back(std::to_string(i) + std::string(static_cast<std::size_t>(i % 251), 'x'));
-    names.push_back(std::string(NameArena::kLongestName - sizeof(std::uint64_t), 'z')); // and a ref
-    scan.addFolder({}, 0);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        scan.addFile(names[i],
-                     i % 2 ? platform::EntryKind::OtherFile : platform::EntryKind::RegularFile, i,
-                     refFor(i));
-    scan.sortFiles();
+    if (added % 5 == 0) return std::nullopt;
+    return static_cast<std::int64_t>(added) * 100'000 - 1'000'000'000;
+}
 
-    std::sort(names.begin(), names.end(), nameBefore);
-    ASSERT_EQ(scan.folder(0).fileCount, names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const ScannedFile file = scan.file(i);
-        ASSERT_EQ(file.name, names[i]);
-        // The size was the name's place when added, which decided its kind and ref.
-        EXPECT_EQ(file.kind, file.size % 2 ? platform::EntryKind::OtherFile
-                                           : platform::EntryKind::RegularFile);
-        EXPECT_EQ(file.ref, refFor(file.size)) << file.name;
+TEST(DiscScan, KeepsEveryNameWholeAcrossTheArenaBlocksWithItsKindRefAndDate)
+{
+    for (const auto dates : {DiscScan::Dates::Dropped, DiscScan::Dates::Kept}) {
+        const bool kept = dates == DiscScan::Dates::Kept;
+        // Enough names of varied lengths to fill several blocks and end many mid-block, and
+        // names that begin other names, whose refs and dates must not change their order.
+        DiscScan scan(dates);
+        std::vector<std::string> names{"DOC", "DOCS", "DOCS2"};
+        for (int i = 0; i < 20000; ++i)
+            names.push_back(std::to_string(i) +
+                            std::string(static_cast<std::size_t>(i % 251), 'x'));
+        names.push_back(std::string(NameArena::kLongestName - 16, 'z')); // and a ref and a date
+        scan.addFolder({}, 0);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            scan.addFile(names[i],
+                         i % 2 ? platform::EntryKind::OtherFile : platform::EntryKind::RegularFile,
+                         i, refFor(i), dateFor(i));
+        scan.sortFiles();
+
+        std::sort(names.begin(), names.end(), nameBefore);
+        ASSERT_EQ(scan.folder(0).fileCount, names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const ScannedFile file = scan.file(i);
+            ASSERT_EQ(file.name, names[i]) << kept;
+            // The size was the name's place when added, which decided its kind, ref and date.
+            EXPECT_EQ(file.kind, file.size % 2 ? platform::EntryKind::OtherFile
+                                               : platform::EntryKind::RegularFile);
+            EXPECT_EQ(file.ref, refFor(file.size)) << file.name;
+            EXPECT_EQ(file.modified, kept ? dateFor(file.size) : std::nullopt) << file.name;
+        }
+        EXPECT_EQ(
+            test::errorOf([&] { scan.keepName(std::string(NameArena::kLongestName + 1, 'n')); }),
+            ErrorNumber::BadFileName);
     }
-    EXPECT_EQ(test::errorOf([&] { scan.keepName(std::string(NameArena::kLongestName + 1, 'n')); }),
-              ErrorNumber::BadFileName);
 }
 
 TEST(Scan, AFolderPathLongerThanAHostCanOpenEndsTheScan)

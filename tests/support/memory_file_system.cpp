@@ -56,7 +56,7 @@ class MemoryVolume final : public Volume
         if (folder.listingFailure) throw Error(ErrorNumber::PathFileAccess, *folder.listingFailure);
         std::vector<FolderEntry> entries;
         for (const auto& [name, node] : folder.children)
-            entries.push_back({name, node->kind, node->size});
+            entries.push_back({name, node->kind, node->size, 0, node->modified});
         return entries;
     }
 
@@ -166,6 +166,14 @@ void MemoryFileSystem::addSizedFile(const std::string& path, std::uint64_t size,
 {
     if (kind == EntryKind::Folder) throw std::invalid_argument("a sized file is no folder");
     addNode(path, kind, size);
+}
+
+void MemoryFileSystem::setModified(const std::string& path, ModifiedTime modified)
+{
+    MemoryNode* file = find(path);
+    if (file == nullptr || file->kind == EntryKind::Folder)
+        throw std::invalid_argument("no file " + path + " to date");
+    file->modified = modified;
 }
 
 void MemoryFileSystem::failListing(const std::string& folderPath, const std::string& reason)

@@ -43,6 +43,8 @@ class MemoryFileSystem final : public VolumeOpener, public OutputService
     // A file of a size but no bytes (reads give zeros), so a huge file costs nothing.
     void addSizedFile(const std::string& path, std::uint64_t size,
                       EntryKind kind = EntryKind::RegularFile);
+    // The date a listing gives for an added file; none until one is set.
+    void setModified(const std::string& path, ModifiedTime modified);
     // Listing the folder raises an error with this reason.
     void failListing(const std::string& folderPath, const std::string& reason);
 

@@ -20,6 +20,7 @@ struct MemoryNode
 {
     EntryKind kind = EntryKind::Folder;
     std::uint64_t size = 0;
+    ModifiedTime modified;                     // files: the date a listing gives
     std::optional<std::string> bytes;          // files: none for a file of bare size
     std::optional<std::string> listingFailure; // folders: why listing fails
     std::map<std::string, std::unique_ptr<MemoryNode>> children;
