@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include "common/civil_time.h"
 #include "tests/archive/zip_fixtures.h"
 #include "tests/cli/program_run.h"
 #include "tests/image/xorriso_image.h"
@@ -24,6 +27,20 @@ std::size_t countOf(const std::string& text, const std::string& part)
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++count;
     return count;
+}
+
+// The tab and date that show gives a file: its time in the tree it was added from,
+// which an image keeps.
+std::string shownDate(const fs::path& source)
+{
+    struct stat info {};
+    if (::stat(source.c_str(), &info) != 0) return "?";
+    return '\t' + common::isoUtcText(info.st_mtim.tv_sec);
+}
+
+std::string sampleDate(const char* relative)
+{
+    return shownDate(fs::path(TARVELO_SAMPLE_DISC) / relative);
 }
 
 // tarvelo-catalog on one catalogue in a temporary folder, with discs made there.
@@ -76,8 +93,8 @@ TEST_F(CatalogProgram, AnAddedImageIsFoundShownWrittenAgainAndExported)
          "\n"},
         {{"--format", "csv", "--folders", "doc"},
          "disc,label,path,size,exact,kind\n1,MYDISC,DOCS,5000,true,folder\n"},
-        {{"show", "1"}, "README.TXT\t1234\nDOCS/\n"},
-        {{"show", "MYDISC", "DOCS"}, "ARCHIVE.ZIP\t5000\n"},
+        {{"show", "1"}, "README.TXT\t1234" + sampleDate("README.TXT") + "\nDOCS/\n"},
+        {{"show", "MYDISC", "DOCS"}, "ARCHIVE.ZIP\t5000" + sampleDate("DOCS/ARCHIVE.ZIP") + "\n"},
     };
     for (const auto& listing : listings) {
         Args args = listing.args;
@@ -142,7 +159,8 @@ TEST_F(CatalogProgram, ShowListsTheFoldersOfAnArchive)
         std::string folder;
         std::string listing;
     } rows[] = {
-        {"", "trip.zip\t" + std::to_string(zip.size()) + "\n"},
+        {"", "trip.zip\t" + std::to_string(zip.size()) + shownDate(m_dir.path() / "disc/trip.zip") +
+                 "\n"},
         {"trip.zip", "photos/\n"},
         {"trip.zip/photos/", "2003/\n"},
         {"trip.zip/photos/2003", "sea.jpg\t4\nsky.jpg\t4\n"},
@@ -195,7 +213,8 @@ TEST_F(CatalogProgram, RefusalsSayWhatAndEndWithTheirStatus)
     const ProgramRun replaced = run({"add", "--replace", first});
     EXPECT_EQ(replaced.exitStatus, 0) << replaced.standardError;
     EXPECT_EQ(run({"show", "1"}).exitStatus, 1);
-    EXPECT_EQ(run({"show", "3"}).standardOutput, "README.TXT\t1234\nDOCS/\n");
+    EXPECT_EQ(run({"show", "3"}).standardOutput,
+              "README.TXT\t1234" + sampleDate("README.TXT") + "\nDOCS/\n");
     EXPECT_EQ(run({"check"}).exitStatus, 0);
 }
 
