@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tarvelo-catalog: keeps many discs' inventories in one catalogue and finds files in it.
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -58,6 +59,8 @@ int main(int argc, char** argv)
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
+        // The reader of the output quit (head, a pager): end as the signal would, quietly.
+        if (pipeBroken()) endBySignal(SIGPIPE);
         printMessage(error.what());
         return 1;
     }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -52,10 +53,10 @@ protected:
         if (!xorrisoAvailable()) GTEST_SKIP() << "xorriso is not installed";
     }
 
-    ProgramRun run(Args args)
+    ProgramRun run(Args args, Streams streams = {})
     {
         args.insert(args.begin(), {"--catalog", m_catalogue.string()});
-        return RunningProgram(catalogProgram(m_dir.path(), std::move(args))).wait();
+        return RunningProgram(catalogProgram(m_dir.path(), std::move(args)), streams).wait();
     }
 
     // An image of the tree (the sample disc: README.TXT, DOCS/ARCHIVE.ZIP) with this label.
@@ -173,6 +174,17 @@ TEST_F(CatalogProgram, ShowListsTheFoldersOfAnArchive)
 }
 
 // Each refusal has its exit status and a message that names what was refused.
+// head or a pager that quits ends find as it ends grep: by SIGPIPE, saying nothing.
+TEST_F(CatalogProgram, FindIntoAReaderThatLeftEndsQuietly)
+{
+    ASSERT_EQ(run({"add", image("disc.iso", "MYDISC")}).exitStatus, 0);
+    SmallPipe pipe;
+    pipe.closeReader();
+    const ProgramRun found = run({"find", "a"}, {.output = pipe.writer()});
+    EXPECT_EQ(found.signal, SIGPIPE) << found.exitStatus;
+    EXPECT_EQ(found.standardError, "");
+}
+
 TEST_F(CatalogProgram, RefusalsSayWhatAndEndWithTheirStatus)
 {
     TempDir more;

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the report goes: what the program does to the destination, the descriptors it
 // was given and the signals it gets.
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,41 +48,6 @@ bool hasTemporaryFile(const fs::path& folder)
         if (entry.path().filename().string().starts_with(".tarvelo-")) return true;
     return false;
 }
-
-// A pipe the test holds both ends of, made as small as the system allows so that a
-// program writing into it soon waits.
-class SmallPipe
-{
-public:
-    SmallPipe()
-    {
-        EXPECT_EQ(::pipe2(m_fds, O_CLOEXEC), 0);
-        ::fcntl(m_fds[1], F_SETPIPE_SZ, 4096);
-    }
-    ~SmallPipe()
-    {
-        closeReader();
-        ::close(m_fds[1]);
-    }
-    SmallPipe(const SmallPipe&) = delete;
-    SmallPipe& operator=(const SmallPipe&) = delete;
-
-    int writer() const noexcept { return m_fds[1]; }
-    void closeReader()
-    {
-        if (m_fds[0] >= 0) ::close(m_fds[0]);
-        m_fds[0] = -1;
-    }
-    // Something was written, so the program is at it, and soon waits.
-    bool used() const
-    {
-        int queued = 0;
-        return ::ioctl(m_fds[0], FIONREAD, &queued) == 0 && queued > 0;
-    }
-
-private:
-    int m_fds[2] = {-1, -1};
-};
 
 // A disc of many archives that are not archives: each gives a warning, and together
 // they give a report larger than a pipe holds.

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +35,30 @@ bool place(int chosen, int captured, int terminal, int fd)
 }
 
 } // namespace
+
+SmallPipe::SmallPipe()
+{
+    if (::pipe2(m_fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+    ::fcntl(m_fds[1], F_SETPIPE_SZ, 4096);
+}
+
+SmallPipe::~SmallPipe()
+{
+    closeReader();
+    ::close(m_fds[1]);
+}
+
+void SmallPipe::closeReader()
+{
+    if (m_fds[0] >= 0) ::close(m_fds[0]);
+    m_fds[0] = -1;
+}
+
+bool SmallPipe::used() const
+{
+    int queued = 0;
+    return ::ioctl(m_fds[0], FIONREAD, &queued) == 0 && queued > 0;
+}
 
 Terminal::Terminal() : m_master(::posix_openpt(O_RDWR | O_NOCTTY))
 {

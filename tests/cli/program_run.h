@@ -13,6 +13,25 @@
 
 namespace tarvelo::test {
 
+// A pipe the test holds both ends of, made as small as the system allows so that a
+// program writing into it soon waits.
+class SmallPipe
+{
+public:
+    SmallPipe();
+    ~SmallPipe();
+    SmallPipe(const SmallPipe&) = delete;
+    SmallPipe& operator=(const SmallPipe&) = delete;
+
+    int writer() const noexcept { return m_fds[1]; }
+    void closeReader();
+    // Something was written, so the program is at it, and soon waits.
+    bool used() const;
+
+private:
+    int m_fds[2] = {-1, -1};
+};
+
 // How one run of a program ended and what it printed.
 struct ProgramRun
 {
