@@ -68,10 +68,13 @@ void DiscScan::addFile(std::string_view name, platform::EntryKind kind, std::uin
 {
     const std::int32_t files = common::checkedAdd(m_totalFiles, std::int32_t{1});
     const bool regular = kind == platform::EntryKind::RegularFile;
+    // After the name: the ref, where there is one, then the date, where dates are kept.
     char trailer[kRefBytes + kDateBytes];
     std::size_t trailerBytes = 0;
-    if (ref != 0) trailerBytes += kRefBytes;
-    std::copy_n(reinterpret_cast<const char*>(&ref), kRefBytes, trailer);
+    if (ref != 0) {
+        std::copy_n(reinterpret_cast<const char*>(&ref), kRefBytes, trailer);
+        trailerBytes += kRefBytes;
+    }
     if (m_keepDates) {
         const std::int64_t date = modified.value_or(kNoDate);
         std::copy_n(reinterpret_cast<const char*>(&date), kDateBytes, trailer + trailerBytes);
