@@ -61,7 +61,8 @@ std::vector<platform::FolderEntry> IsoVolume::listFolder(const std::string& fold
             entries.push_back({item.name, platform::EntryKind::Folder, 0, 0, item.modified});
         } else {
             entries.push_back({item.name, platform::EntryKind::RegularFile, item.size,
-                               m_files.add(item.extents, item.interleaved), item.modified});
+                               m_files.add(item.extents, item.interleaved), item.modified,
+                               item.extents.front().offset});
         }
     }
     return entries;

@@ -128,4 +128,23 @@ FileData readFileData(const Partitions& partitions, const EntryBlock& block, std
     return data;
 }
 
+std::uint64_t dataPosition(const Partitions& partitions, const EntryBlock& block)
+{
+    const FileEntry& entry = block.entry();
+    const std::size_t step = entry.allocationForm == kFormShort ? 8 : 16;
+    try {
+        if (entry.allocationForm == kFormEmbedded) return partitions.offsetOf(block.address());
+        if ((entry.allocationForm != kFormShort && entry.allocationForm != kFormLong) ||
+            entry.allocations.size() < step)
+            return 0;
+        const Allocation first = entry.allocationForm == kFormShort
+                                     ? decodeShortAd(entry.allocations, 0, block.address().partition)
+                                     : decodeLongAd(entry.allocations, 0);
+        if (first.kind != kAllocationRecorded || first.length == 0) return 0;
+        return partitions.offsetOf(first.where);
+    } catch (const Error&) {
+        return 0;
+    }
+}
+
 } // namespace tarvelo::image::udf

@@ -51,4 +51,10 @@ struct FileData
 // Gathers the entry's data, following allocation extent continuations.
 FileData readFileData(const Partitions& partitions, const EntryBlock& entry, std::string_view what);
 
+// Where the entry's data begin on the disc, from its first allocation descriptor (its own
+// block for embedded data); 0 when that descriptor records nothing or points outside its
+// partition. Reads nothing and raises nothing: it only orders reads, and opening the file
+// reports any damage.
+std::uint64_t dataPosition(const Partitions& partitions, const EntryBlock& entry);
+
 } // namespace tarvelo::image::udf

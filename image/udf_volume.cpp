@@ -142,8 +142,9 @@ std::vector<platform::FolderEntry> UdfVolume::readEntries(const std::string& fol
                                           "file " + childPath(folderPath, item.name));
         const auto kind = kindOf(entry.entry());
         const std::uint64_t size = kind == platform::EntryKind::Folder ? 0 : entry.entry().size;
-        entries.push_back(
-            {std::move(item.name), kind, size, refOf(entry.address()), entry.entry().modified});
+        entries.push_back({std::move(item.name), kind, size, refOf(entry.address()),
+                           entry.entry().modified,
+                           kind == platform::EntryKind::Folder ? 0 : udf::dataPosition(*m_partitions, entry)});
     }
     return entries;
 }

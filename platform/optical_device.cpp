@@ -13,12 +13,14 @@ namespace tarvelo::platform {
 
 std::unique_ptr<Volume> openDiscImage(const std::string& imagePath)
 {
-    return image::openDiscVolume(PosixByteSource::open(imagePath), imagePath);
+    return image::openDiscVolume(PosixByteSource::open(imagePath, PosixByteSource::ReadAhead::Off),
+                                 imagePath);
 }
 
 std::unique_ptr<Volume> openDiscDevice(const std::string& devicePath)
 {
-    return image::openDiscVolume(PosixByteSource::open(devicePath), devicePath,
+    return image::openDiscVolume(PosixByteSource::open(devicePath, PosixByteSource::ReadAhead::Off),
+                                 devicePath,
                                  lastSessionStart(devicePath), lastWrittenSector(devicePath));
 }
 

@@ -32,11 +32,14 @@ std::uint64_t sizeOf(int fd)
 
 } // namespace
 
-std::unique_ptr<PosixByteSource> PosixByteSource::open(const std::string& path)
+std::unique_ptr<PosixByteSource> PosixByteSource::open(const std::string& path,
+                                                       ReadAhead readAhead)
 {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd) throw Error::fromErrno(errno);
     const std::uint64_t size = sizeOf(fd.get());
+    // Advice only: a system that does not take it reads as it always did.
+    if (readAhead == ReadAhead::Off) ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_RANDOM);
     return std::unique_ptr<PosixByteSource>(new PosixByteSource(std::move(fd), size));
 }
 

@@ -15,9 +15,19 @@ namespace tarvelo::platform {
 class PosixByteSource final : public ByteSource
 {
 public:
+    // Whether the system reads ahead of each request. A disc's readers ask for what they
+    // need in requests already large and often far apart: on a drive, reading ahead of
+    // them reads what nobody asked for, at a few megabytes a second.
+    enum class ReadAhead
+    {
+        Allowed,
+        Off,
+    };
+
     // Opens path for reading. Anything but a regular file or a block device is refused,
     // and the open never waits (a FIFO named like an archive cannot hang the program).
-    static std::unique_ptr<PosixByteSource> open(const std::string& path);
+    static std::unique_ptr<PosixByteSource> open(const std::string& path,
+                                                 ReadAhead readAhead = ReadAhead::Allowed);
 
     std::uint64_t size() const override { return m_size; }
     void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;

@@ -71,13 +71,13 @@ bool listOpenFolder(int folderFd, EntrySink& sink)
         // file system is seen when it is opened.
         struct stat info {};
         if (type == DT_DIR) {
-            sink.entry(name, EntryKind::Folder, 0, 0, std::nullopt);
+            sink.entry(name, EntryKind::Folder, 0, 0, std::nullopt, 0);
             hasFolders = true;
         } else if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
             const EntryKind kind = kindOf(info.st_mode);
             const bool folder = kind == EntryKind::Folder;
             sink.entry(name, kind, folder ? 0 : static_cast<std::uint64_t>(info.st_size), 0,
-                       folder ? ModifiedTime() : ModifiedTime(info.st_mtim.tv_sec));
+                       folder ? ModifiedTime() : ModifiedTime(info.st_mtim.tv_sec), 0);
             hasFolders = hasFolders || folder;
         } else if (errno != ENOENT) { // an entry removed since the folder was read is left out
             throw Error::fromErrno(errno);
@@ -90,9 +90,9 @@ class EntryCollector final : public EntrySink
 {
 public:
     void entry(std::string_view name, EntryKind kind, std::uint64_t size, std::uint64_t ref,
-               ModifiedTime modified) override
+               ModifiedTime modified, std::uint64_t position) override
     {
-        entries.push_back({std::string(name), kind, size, ref, modified});
+        entries.push_back({std::string(name), kind, size, ref, modified, position});
     }
 
     std::vector<FolderEntry> entries;

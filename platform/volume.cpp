@@ -16,7 +16,7 @@ std::unique_ptr<ByteSource> EntryOpener::openFile(const std::string& path) const
 FolderListing Volume::listEntries(const FolderPlace& place, EntrySink& sink) const
 {
     for (const FolderEntry& entry : listFolder(place.path))
-        sink.entry(entry.name, entry.kind, entry.size, entry.ref, entry.modified);
+        sink.entry(entry.name, entry.kind, entry.size, entry.ref, entry.modified, entry.position);
     return {};
 }
 

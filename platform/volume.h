@@ -43,15 +43,18 @@ struct FolderEntry
     // a volume that opens by path leaves it 0.
     std::uint64_t ref = 0;
     ModifiedTime modified = std::nullopt;
+    // Where a file's data begin on the disc, in bytes, so that files can be read in the
+    // order they lie; 0 where the volume cannot tell (a host folder).
+    std::uint64_t position = 0;
 };
 
 // Receives a folder's entries one at a time, so a large folder is never held twice.
 class EntrySink
 {
 public:
-    // ref, modified: as in FolderEntry.
+    // ref, modified and position: as in FolderEntry.
     virtual void entry(std::string_view name, EntryKind kind, std::uint64_t size,
-                       std::uint64_t ref, ModifiedTime modified) = 0;
+                       std::uint64_t ref, ModifiedTime modified, std::uint64_t position) = 0;
 
 protected:
     ~EntrySink() = default;

@@ -12,8 +12,10 @@ namespace {
 
 constexpr std::uint64_t kRegularFileBit = 1;
 constexpr std::uint64_t kRefBit = 2;
-constexpr unsigned kFlagBits = 2;
+constexpr std::uint64_t kPositionBit = 4;
+constexpr unsigned kFlagBits = 3;
 constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
+constexpr std::size_t kPositionBytes = sizeof(std::uint64_t);
 constexpr std::size_t kDateBytes = sizeof(std::int64_t);
 // The date kept for a file whose disc records none: no disc gives this one.
 constexpr std::int64_t kNoDate = std::numeric_limits<std::int64_t>::min();
@@ -39,11 +41,16 @@ ScannedFile DiscScan::file(std::size_t index) const
     const FileRecord& record = m_files[index];
     const std::string_view name = nameOf(record);
     const char* trailer = name.data() + name.size();
-    std::uint64_t ref = 0;
-    if ((record.nameAndFlags & kRefBit) != 0) {
-        std::copy_n(trailer, kRefBytes, reinterpret_cast<char*>(&ref));
-        trailer += kRefBytes;
-    }
+    // The ref, then the position, each only where its bit says it is kept, then the date.
+    const auto take = [&trailer, &record](std::uint64_t bit) {
+        std::uint64_t number = 0;
+        if ((record.nameAndFlags & bit) == 0) return number;
+        std::copy_n(trailer, sizeof number, reinterpret_cast<char*>(&number));
+        trailer += sizeof number;
+        return number;
+    };
+    const std::uint64_t ref = take(kRefBit);
+    const std::uint64_t position = take(kPositionBit);
     platform::ModifiedTime modified;
     std::int64_t date = kNoDate;
     if (m_keepDates) std::copy_n(trailer, kDateBytes, reinterpret_cast<char*>(&date));
@@ -51,7 +58,7 @@ ScannedFile DiscScan::file(std::size_t index) const
     const bool regular = (record.nameAndFlags & kRegularFileBit) != 0;
     return {name, record.size,
             regular ? platform::EntryKind::RegularFile : platform::EntryKind::OtherFile, ref,
-            modified};
+            modified, position};
 }
 
 void DiscScan::addFolder(NameRef name, std::size_t parent)
@@ -64,16 +71,18 @@ void DiscScan::addFolder(NameRef name, std::size_t parent)
 }
 
 void DiscScan::addFile(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-                       std::uint64_t ref, platform::ModifiedTime modified)
+                       std::uint64_t ref, platform::ModifiedTime modified, std::uint64_t position)
 {
     const std::int32_t files = common::checkedAdd(m_totalFiles, std::int32_t{1});
     const bool regular = kind == platform::EntryKind::RegularFile;
-    // After the name: the ref, where there is one, then the date, where dates are kept.
-    char trailer[kRefBytes + kDateBytes];
+    // After the name: the ref and the position, each where there is one, then the date,
+    // where dates are kept.
+    char trailer[kRefBytes + kPositionBytes + kDateBytes];
     std::size_t trailerBytes = 0;
-    if (ref != 0) {
-        std::copy_n(reinterpret_cast<const char*>(&ref), kRefBytes, trailer);
-        trailerBytes += kRefBytes;
+    for (const std::uint64_t number : {ref, position}) {
+        if (number == 0) continue;
+        std::copy_n(reinterpret_cast<const char*>(&number), sizeof number, trailer + trailerBytes);
+        trailerBytes += sizeof number;
     }
     if (m_keepDates) {
         const std::int64_t date = modified.value_or(kNoDate);
@@ -82,7 +91,7 @@ void DiscScan::addFile(std::string_view name, platform::EntryKind kind, std::uin
     }
     const NameRef stored = m_names.add(name, std::string_view(trailer, trailerBytes));
     m_files.push_back({size, stored.bits() << kFlagBits | (regular ? kRegularFileBit : 0) |
-                                 (ref != 0 ? kRefBit : 0)});
+                                 (ref != 0 ? kRefBit : 0) | (position != 0 ? kPositionBit : 0)});
     FolderRecord& folder = m_folders.back();
     ++folder.fileCount;
     folder.totalSize = saturatingAdd(folder.totalSize, size);
@@ -98,7 +107,9 @@ std::string_view DiscScan::nameOf(const FileRecord& record) const noexcept
 
 std::size_t DiscScan::trailerSize(const FileRecord& record) const noexcept
 {
-    return ((record.nameAndFlags & kRefBit) != 0 ? kRefBytes : 0) + (m_keepDates ? kDateBytes : 0);
+    return ((record.nameAndFlags & kRefBit) != 0 ? kRefBytes : 0) +
+           ((record.nameAndFlags & kPositionBit) != 0 ? kPositionBytes : 0) +
+           (m_keepDates ? kDateBytes : 0);
 }
 
 void DiscScan::sortFiles()

@@ -20,6 +20,7 @@ struct ScannedFile
     platform::EntryKind kind = platform::EntryKind::RegularFile;
     std::uint64_t ref = 0; // the listing's FolderEntry::ref, to open the file by
     platform::ModifiedTime modified = std::nullopt; // kept only by a scan that keeps dates
+    std::uint64_t position = 0; // the listing's FolderEntry::position, where it was kept
 };
 
 // A folder as the scan keeps it. Its path is not kept: a walk in the scan's order builds
@@ -75,7 +76,8 @@ class DiscScan
     void addFolder(NameRef name, std::size_t parent);
     // A file of the last folder.
     void addFile(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-                 std::uint64_t ref, platform::ModifiedTime modified = std::nullopt);
+                 std::uint64_t ref, platform::ModifiedTime modified = std::nullopt,
+                 std::uint64_t position = 0);
     // Puts the last folder's files in report order.
     void sortFiles();
     // Forgets the last folder and its files.
@@ -86,14 +88,14 @@ class DiscScan
 
   private:
     // 16 bytes: the size, the name, and a bit each for whether it is a regular file and
-    // whether a ref follows the name in the arena (a host gives none, so it costs nothing).
-    // Where dates are kept, every name ends with its file's date.
+    // whether a ref and a position follow the name in the arena (a host gives neither, so
+    // they cost nothing). Where dates are kept, every name ends with its file's date.
     struct FileRecord
     {
         std::uint64_t size = 0;
         std::uint64_t nameAndFlags = 0;
     };
-    // The name alone, without the ref and the date that may follow it in the arena.
+    // The name alone, without the ref, position and date that may follow it in the arena.
     std::string_view nameOf(const FileRecord& record) const noexcept;
     std::size_t trailerSize(const FileRecord& record) const noexcept;
     struct FolderRecord

@@ -4,32 +4,13 @@
 #include "common/error.h"
 #include "common/stop_check.h"
 #include "common/text.h"
+#include "report/archive_kind.h"
 #include "report/size_text.h"
 
-#include <algorithm>
 #include <new>
 
 namespace tarvelo::report {
 namespace {
-
-enum class ArchiveKind
-{
-    None,
-    Zip,
-    Rar,
-};
-
-// The last four characters of the name, upper-cased, name the archive kind.
-ArchiveKind archiveKindOf(std::string_view name)
-{
-    constexpr std::size_t kExtensionLength = 4;
-    if (name.size() < kExtensionLength) return ArchiveKind::None;
-    std::string tail(name.substr(name.size() - kExtensionLength));
-    std::transform(tail.begin(), tail.end(), tail.begin(), common::asciiUpper);
-    if (tail == ".ZIP") return ArchiveKind::Zip;
-    if (tail == ".RAR") return ArchiveKind::Rar;
-    return ArchiveKind::None;
-}
 
 // Hands a reader's notices to the user together with the archive they are about.
 class ArchiveNotices final : public common::NoticeSink
@@ -75,7 +56,7 @@ FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request
                        ArchiveReaders readers, ReportWriter& out, RunUi& ui,
                        InventorySink* inventory)
     : m_volume(volume), m_request(request), m_readers(readers), m_out(out), m_ui(ui),
-      m_inventory(inventory)
+      m_inventory(inventory), m_readAhead(volume, request, readers, ui, inventory != nullptr)
 {
     m_progress.phase = Progress::Phase::Writing;
 }
@@ -83,6 +64,7 @@ FolderWalk::FolderWalk(const platform::Volume& volume, const RunRequest& request
 bool FolderWalk::writeBody(const DiscScan& scan)
 {
     m_progress.filesTotal = scan.totalFiles();
+    m_readAhead.plan(scan);
     FolderPath path(m_volume.rootPath(), m_volume.separator());
     for (std::size_t i = 0; i < scan.folderCount(); ++i) {
         const ScannedFolder folder = scan.folder(i);
@@ -102,7 +84,7 @@ bool FolderWalk::writeFolder(const DiscScan& scan, const ScannedFolder& folder,
     if (!isRoot) writeFacts(folder, path);
     for (std::size_t i = folder.firstFile; i < folder.firstFile + folder.fileCount; ++i) {
         if (m_ui.stopRequested()) return false;
-        writeFile(path.current(), scan.file(i));
+        writeFile(scan, path.current(), i);
         ++m_progress.filesDone;
         m_ui.progress(m_progress);
     }
@@ -122,22 +104,25 @@ void FolderWalk::writeFacts(const ScannedFolder& folder, const FolderPath& path)
     m_out.emptyLine();
 }
 
-void FolderWalk::writeFile(const std::string& folderPath, const ScannedFile& file)
+void FolderWalk::writeFile(const DiscScan& scan, const std::string& folderPath, std::size_t index)
 {
+    const ScannedFile file = scan.file(index);
     m_out.fileLine();
     const std::string name = common::lineSafe(file.name);
     m_out.line(kFileLevel, name);
     if (m_inventory) m_inventory->file(name, file.size, file.kind, file.modified);
     m_out.line(kFileLevel, "Size: ", getSize(file.size, m_request.decimalSeparator));
-    // Only regular files are opened: a FIFO or a device named like an archive could block.
-    if (file.kind != platform::EntryKind::RegularFile) return;
-    const ArchiveKind kind = archiveKindOf(file.name);
-    if (kind == ArchiveKind::Zip && m_request.listZip)
-        listArchive(m_readers.zip, "ZIP contents:", m_volume.childPath(folderPath, file.name),
-                    file.ref);
-    else if (kind == ArchiveKind::Rar && m_request.listRar)
-        listArchive(m_readers.rar, "RAR contents:", m_volume.childPath(folderPath, file.name),
-                    file.ref);
+    const ArchiveKind kind = archiveKindOf(file.kind, file.name);
+    archive::ArchiveReader* reader = readerFor(kind, m_request, m_readers);
+    if (reader == nullptr) return;
+    const std::string_view heading = kind == ArchiveKind::Zip ? "ZIP contents:" : "RAR contents:";
+    const std::string path = m_volume.childPath(folderPath, file.name);
+    if (auto held = m_readAhead.turnOf(scan, index)) {
+        HeldListingReader heldReader(std::move(*held));
+        listArchive(heldReader, heading, path, file.ref);
+    } else {
+        listArchive(*reader, heading, path, file.ref);
+    }
 }
 
 // Each entry is fetched from the reader and written straight away: no second copy of the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "report/archive_read_ahead.h"
 #include "report/folder_path.h"
 #include "report/inventory_sink.h"
 #include "report/report_run.h"
@@ -16,7 +17,8 @@ namespace tarvelo::report {
 // Writes the report body from a scan: every folder's section in pre-order, its facts
 // (not for the root), its files with their sizes and the entries of the archives the
 // request asks for. An archive that cannot be read is skipped with its reason; the
-// lines already written for it stay.
+// lines already written for it stay. Archives are read in the order they lie on the disc
+// where the volume can tell it (ArchiveReadAhead), which changes nothing in what is written.
 class FolderWalk
 {
   public:
@@ -33,7 +35,7 @@ class FolderWalk
     bool writeFolder(const DiscScan& scan, const ScannedFolder& folder, const FolderPath& path,
                      bool isRoot);
     void writeFacts(const ScannedFolder& folder, const FolderPath& path);
-    void writeFile(const std::string& folderPath, const ScannedFile& file);
+    void writeFile(const DiscScan& scan, const std::string& folderPath, std::size_t index);
     void listArchive(archive::ArchiveReader& reader, std::string_view heading,
                      const std::string& path, std::uint64_t ref);
     void tellEntry(const archive::ArchiveReader& reader, std::int32_t number,
@@ -47,6 +49,7 @@ class FolderWalk
     Progress m_progress;
     std::vector<Problem> m_skipped;
     InventorySink* m_inventory;
+    ArchiveReadAhead m_readAhead;
 };
 
 } // namespace tarvelo::report

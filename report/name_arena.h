@@ -14,7 +14,7 @@ class NameRef
 {
   public:
     static constexpr std::size_t kLengthBits = 16;
-    static constexpr std::size_t kPositionBits = 46; // leaves two bits for a record's own use
+    static constexpr std::size_t kPositionBits = 45; // leaves three bits for a record's own use
 
     constexpr NameRef() = default;
     constexpr NameRef(std::uint64_t position, std::size_t length)

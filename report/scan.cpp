@@ -2,6 +2,7 @@
 #include "report/scan.h"
 
 #include "common/error.h"
+#include "report/archive_kind.h"
 #include "report/folder_path.h"
 
 #include <algorithm>
@@ -35,12 +36,14 @@ class FolderLister final : public platform::EntrySink
     explicit FolderLister(DiscScan& scan) : m_scan(scan) {}
 
     void entry(std::string_view name, platform::EntryKind kind, std::uint64_t size,
-               std::uint64_t ref, platform::ModifiedTime modified) override
+               std::uint64_t ref, platform::ModifiedTime modified,
+               std::uint64_t position) override
     {
         if (kind == platform::EntryKind::Folder)
             subfolders.push_back(m_scan.keepName(name));
-        else
-            m_scan.addFile(name, kind, size, ref, modified);
+        else // a position only orders the reads of archives: other files' cost no memory
+            m_scan.addFile(name, kind, size, ref, modified,
+                           archiveKindOf(kind, name) != ArchiveKind::None ? position : 0);
     }
 
     void sortSubfolders()

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 namespace tarvelo::image {
 namespace {
 
@@ -73,6 +77,88 @@ TEST(IsoArchiveReport, EachArchiveIsListedFromItsOwnRecord)
         ASSERT_NE(at, std::string::npos) << entry << " in\n" << text;
         EXPECT_EQ(text.find(entry, at + 1), std::string::npos) << entry << " in\n" << text;
     }
+}
+
+// An image's bytes, with the offset of every read noted in order.
+class ReadLog final : public platform::ByteSource
+{
+  public:
+    explicit ReadLog(const test::IsoImage& image) : m_bytes(image.bytes()) {}
+
+    std::uint64_t size() const override { return m_bytes.size(); }
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override
+    {
+        offsets.push_back(offset);
+        m_bytes.readAt(offset, out);
+    }
+
+    mutable std::vector<std::uint64_t> offsets;
+
+  private:
+    platform::MemoryByteSource m_bytes;
+};
+
+class LoggedImageOpener final : public platform::VolumeOpener
+{
+  public:
+    explicit LoggedImageOpener(std::shared_ptr<const ReadLog> log) : m_log(std::move(log)) {}
+
+    std::unique_ptr<platform::Volume> openVolume(const std::string& source) const override
+    {
+        return std::make_unique<IsoVolume>(m_log, source);
+    }
+
+  private:
+    std::shared_ptr<const ReadLog> m_log;
+};
+
+struct LoggedReport
+{
+    std::string text;
+    std::vector<std::uint64_t> archiveReads; // offsets from the first archive's block on
+};
+
+// Three archives A, B, C at the blocks given, each listing its own name.
+LoggedReport reportOfArchivesAt(const std::array<std::uint32_t, 3>& blocks)
+{
+    std::vector<test::IsoRecord> records;
+    auto image = test::plainImage({}, 40);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const std::string name(1, static_cast<char>('A' + i));
+        const auto zip = zipOf(name + ".txt");
+        records.push_back(
+            test::fileRecord(name + ".ZIP;1", blocks[i], static_cast<std::uint32_t>(zip.size())));
+        image.put(blocks[i] * test::IsoImage::kSector, zip);
+    }
+    image.records(18, test::withSelfAndParent(18, records));
+    const auto log = std::make_shared<ReadLog>(image);
+    platform::MemoryFileSystem outputs;
+    outputs.addDrive('C', {});
+    const LoggedImageOpener volumes(log);
+    report::ReaderSet readers(common::CodePage::defaultOem());
+    test::ScriptedUi ui;
+    const auto outcome = report::runReport({"disc.iso"}, {volumes, outputs, readers.readers()}, ui);
+    EXPECT_EQ(outcome.kind, report::OutcomeKind::Done);
+    LoggedReport seen{outputs.contents("C:\\REPORT.TXT").value_or(""), {}};
+    const std::uint64_t firstArchive = *std::min_element(blocks.begin(), blocks.end()) *
+                                       std::uint64_t{test::IsoImage::kSector};
+    std::copy_if(log->offsets.begin(), log->offsets.end(), std::back_inserter(seen.archiveReads),
+                 [&](std::uint64_t offset) { return offset >= firstArchive; });
+    return seen;
+}
+
+// Archives whose names and places on the disc come in opposite orders are read from the
+// front of the disc to its back, and the report is the one their name order gives.
+TEST(IsoArchiveReport, ArchivesAreReadInTheOrderTheyLie)
+{
+    const auto inNameOrder = reportOfArchivesAt({30, 32, 34});
+    const auto reversed = reportOfArchivesAt({34, 32, 30});
+    EXPECT_EQ(reversed.text, inNameOrder.text);
+    EXPECT_NE(reversed.text.find("A.txt"), std::string::npos) << reversed.text;
+    ASSERT_FALSE(reversed.archiveReads.empty());
+    EXPECT_TRUE(std::is_sorted(reversed.archiveReads.begin(), reversed.archiveReads.end()))
+        << testing::PrintToString(reversed.archiveReads);
+    EXPECT_EQ(reversed.archiveReads.front(), 30u * test::IsoImage::kSector);
 }
 
 } // namespace

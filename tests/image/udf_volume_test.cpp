@@ -11,6 +11,7 @@
 namespace tarvelo::image {
 namespace {
 
+using test::bytesAtPosition;
 using test::errorFrom;
 using test::listTree;
 using test::readAll;
@@ -112,6 +113,9 @@ TEST(UdfVolume, EveryLayoutShowsTheSameTree)
         EXPECT_EQ(listTree(*disc.volume), expected) << row.name;
         EXPECT_EQ(modifiedOf(*disc.volume, "README.TXT"), kWriterModified) << row.name;
         EXPECT_EQ(readAll(*disc.volume->openFile("disc.udf/Docs/Notes")), notes()) << row.name;
+        EXPECT_EQ(bytesAtPosition(*disc.volume, "disc.udf/Docs", "Notes", *disc.bytes, 40),
+                  notes().substr(0, 40))
+            << row.name;
         const auto big = disc.volume->openFile("disc.udf/big.iso");
         EXPECT_EQ(big->size(), kFiveGigabytes) << row.name;
         const auto head = big->read(0, 6);

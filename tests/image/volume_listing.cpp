@@ -49,4 +49,16 @@ std::string readAll(const platform::ByteSource& source)
     return {bytes.begin(), bytes.end()};
 }
 
+std::string bytesAtPosition(const platform::Volume& volume, const std::string& folderPath,
+                            const std::string& name, std::span<const std::uint8_t> image,
+                            std::size_t count)
+{
+    for (const auto& entry : volume.listFolder(folderPath)) {
+        if (entry.name != name || entry.position == 0 || entry.position > image.size()) continue;
+        const auto bytes = image.subspan(static_cast<std::size_t>(entry.position));
+        return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size()))};
+    }
+    return {};
+}
+
 } // namespace tarvelo::test

@@ -4,6 +4,7 @@
 #include "platform/byte_source.h"
 #include "platform/volume.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,11 @@ std::vector<std::string> listTree(const platform::Volume& volume, std::size_t ma
 
 // Every byte of the source, as a string for comparing with the expected contents.
 std::string readAll(const platform::ByteSource& source);
+
+// The count bytes of the image where the listing of the folder says the named file's data
+// begin; empty when it gives no position.
+std::string bytesAtPosition(const platform::Volume& volume, const std::string& folderPath,
+                            const std::string& name, std::span<const std::uint8_t> image,
+                            std::size_t count);
 
 } // namespace tarvelo::test

@@ -183,7 +183,7 @@ class NameCollector final : public EntrySink
 {
 public:
     void entry(std::string_view name, EntryKind, std::uint64_t, std::uint64_t,
-               ModifiedTime) override
+               ModifiedTime, std::uint64_t) override
     {
         names.emplace_back(name);
     }
