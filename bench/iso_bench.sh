@@ -5,7 +5,8 @@
 # once by xorriso and kept under the build folder. The cache is warm and the three take
 # turns; the median of each is printed with the ratios (target: tarvelo-report faster
 # than both). Then each one's reads of the image are counted with strace, beside the
-# fewest a report needs: one per 256 KiB of the tree's folder records, one per archive.
+# fewest a report needs: one per 256 KiB of the tree's folder records, one per archive;
+# tarvelo-report's reads that go backwards and its bytes against the fewest are shown too.
 #
 # Usage: bench/iso_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
@@ -69,54 +70,13 @@ awk -v own="${medians[tarvelo]}" -v sz="${medians[7zz]}" -v bt="${medians[bsdtar
     printf "iso benchmark: tarvelo-report / 7zz l = %.2f, tarvelo-report / bsdtar -tf = %.2f (target: both below 1.0)\n",
         own / sz, own / bt }'
 
-# The bytes of folder records in the image's Joliet tree (the one tarvelo-report reads)
-# and the number of ZIP archives in it.
-tree_facts() {
-    python3 - "$image" <<'PY'
-import struct, sys
-
-disc = open(sys.argv[1], "rb")
-def read(offset, count):
-    disc.seek(offset)
-    return disc.read(count)
-
-sector = 16
-while True:
-    descriptor = read(sector * 2048, 2048)
-    if descriptor[0] == 255: sys.exit("no Joliet tree")
-    if descriptor[0] == 2 and descriptor[88:90] == b"%/": break
-    sector += 1
-root = descriptor[156:190]
-pending = [(struct.unpack_from("<I", root, 2)[0], struct.unpack_from("<I", root, 10)[0])]
-folder_bytes = archives = 0
-while pending:
-    block, length = pending.pop()
-    folder_bytes += length
-    records = read(block * 2048, length)
-    for start in range(0, length, 2048):
-        at = start
-        while at < min(start + 2048, length) and records[at]:
-            record = records[at:at + records[at]]
-            name = record[33:33 + record[32]]
-            if record[25] & 2 and name not in (b"\0", b"\1"):
-                pending.append(struct.unpack_from("<I", record, 2)[0:1] + struct.unpack_from("<I", record, 10))
-            elif name.decode("utf-16-be", "replace").lower().endswith(".zip"):
-                archives += 1
-            at += records[at]
-print(folder_bytes, archives)
-PY
-}
-
-# How often the command reads the image, as strace sees it.
-image_reads() {
-    strace -f -y -qq -e trace=read,pread64,preadv,preadv2 -o "$work/strace.log" "$@" > /dev/null 2>&1
-    grep -c "$(basename "$image")>" "$work/strace.log" || true
-}
-
-read -r folder_bytes archives < <(tree_facts)
-fewest=$(( (folder_bytes + 262143) / 262144 + archives ))
-printf 'reads of the image (folder records %d KiB, %d archives; fewest for a report %d):\n' \
-    $(( folder_bytes / 1024 )) "$archives" "$fewest"
-printf '  tarvelo-report %d, 7zz l %d, bsdtar -tf %d\n' \
-    "$(image_reads "$program" --force --quiet "$image" -o "$report")" \
-    "$(image_reads 7zz l "$image")" "$(image_reads bsdtar -tf "$image")"
+# How often each command reads the image, as strace sees it, beside the fewest a report
+# needs; for tarvelo-report also the reads that go backwards and the bytes it reads.
+read -r folder_bytes archives archive_bytes < <(disc_facts "$image")
+reads_of() { file_reads "$work/strace.log" "$(basename "$image")" "$@"; }
+read -r own_reads own_bytes own_back < <(reads_of "$program" --force --quiet "$image" -o "$report")
+read -r sz_reads _ _ < <(reads_of 7zz l "$image")
+read -r bt_reads _ _ < <(reads_of bsdtar -tf "$image")
+printf 'reads of the image (folder records %d KiB, %d archives): tarvelo-report %d, 7zz l %d, bsdtar -tf %d\n' \
+    $(( folder_bytes / 1024 )) "$archives" "$own_reads" "$sz_reads" "$bt_reads"
+read_figures_line "$own_reads" "$own_bytes" "$own_back" "$folder_bytes" "$archives" "$archive_bytes"

@@ -65,3 +65,80 @@ print(f"{label:<28} {size / 1e6:6.1f} MB archive, peak {peak_kib / 1024:6.1f} Mi
       f"{peak_kib * 1024 / size:.2f} bytes of memory per archive byte (target <= 2)")
 PY
 }
+
+# What a report of a disc image must read at the fewest, from the tree it reads (Joliet's
+# when there is one): "FOLDER_BYTES ARCHIVES ARCHIVE_BYTES", the bytes of folder records,
+# the number of ZIP archives and the bytes of their directories and end records.
+# Usage: disc_facts IMAGE
+disc_facts() {
+    python3 - "$1" <<'PY'
+import struct, sys
+
+disc = open(sys.argv[1], "rb")
+def read(offset, count):
+    disc.seek(offset)
+    return disc.read(count)
+
+def zip_directory_bytes(offset, length):
+    tail_length = min(length, 65557)
+    tail = read(offset + length - tail_length, tail_length)
+    end = tail.rfind(b"PK\5\6")
+    if end < 0: return 0
+    size, = struct.unpack_from("<I", tail, end + 12)
+    comment, = struct.unpack_from("<H", tail, end + 20)
+    return size + 22 + comment
+
+sector, root, joliet = 16, None, False
+while True:
+    descriptor = read(sector * 2048, 2048)
+    if descriptor[0] == 255 or not descriptor[1:6] == b"CD001": break
+    if descriptor[0] == 1 and root is None: root = descriptor[156:190]
+    if descriptor[0] == 2 and descriptor[88:90] == b"%/": root, joliet = descriptor[156:190], True
+    sector += 1
+pending = [(struct.unpack_from("<I", root, 2)[0], struct.unpack_from("<I", root, 10)[0])]
+folder_bytes = archives = archive_bytes = 0
+while pending:
+    block, length = pending.pop()
+    folder_bytes += length
+    records = read(block * 2048, length)
+    for start in range(0, length, 2048):
+        at = start
+        while at < min(start + 2048, length) and records[at]:
+            record = records[at:at + records[at]]
+            name = record[33:33 + record[32]]
+            extent = struct.unpack_from("<I", record, 2)[0:1] + struct.unpack_from("<I", record, 10)
+            if record[25] & 2 and name not in (b"\0", b"\1"):
+                pending.append(extent)
+            elif (name.decode("utf-16-be", "replace") if joliet else name.decode("latin-1")).lower().split(";")[0].endswith(".zip"):
+                archives += 1
+                archive_bytes += zip_directory_bytes(extent[0] * 2048, extent[1])
+            at += records[at]
+print(folder_bytes, archives, archive_bytes)
+PY
+}
+
+# A command's reads of a file as strace sees them: "READS BYTES BACKWARDS", where a read
+# goes backwards when it starts before the read before it.
+# Usage: file_reads LOG FILE_NAME COMMAND...
+file_reads() {
+    local log=$1 name=$2
+    shift 2
+    strace -f -y -qq -e trace=read,pread64,preadv,preadv2 -o "$log" "$@" > /dev/null 2>&1 || true
+    grep -F "$name>" "$log" | awk '
+        /pread64/ { n = split($0, part, ", "); sub(/\).*/, "", part[n]); offset = part[n] + 0
+                    if (reads > 0 && offset < last) back++
+                    last = offset }
+        { if (match($0, /= [0-9]+$/)) bytes += substr($0, RSTART + 2)
+          reads++ }
+        END { print reads + 0, bytes + 0, back + 0 }'
+}
+
+# The line that sets a report's reads against the fewest it needs.
+# Usage: read_figures_line READS BYTES BACKWARDS FOLDER_BYTES ARCHIVES ARCHIVE_BYTES
+read_figures_line() {
+    awk -v reads="$1" -v bytes="$2" -v back="$3" -v folder="$4" -v archives="$5" -v abytes="$6" 'BEGIN {
+        pieces = folder / 262144
+        printf "tarvelo-report reads: %d (fewest %d), %d going backwards (target 0), %.2f reads per 256 KiB of folder records beyond one per archive (target <= 1), %.1f KiB read for %.1f KiB of folder records and archive directories (%.2fx)\n",
+            reads, int((folder + 262143) / 262144) + archives, back, (reads - archives) / (pieces > 0 ? pieces : 1),
+            bytes / 1024, (folder + abytes) / 1024, bytes / (folder + abytes) }'
+}

@@ -4,8 +4,12 @@
 # reads a second) with tarvelo-report, 7zz l and bsdtar -tf, each from a cold cache, and
 # prints each one's time and its ratio to tarvelo-report's. This is the time a user of a
 # real drive feels. The peers list the disc's tree only, so tarvelo-report runs twice:
-# with the archives' entries, and without (--no-zip --no-rar), the peers' work. Where a loop device or an I/O-throttling cgroup cannot be had (no
-# root, a container), it says so and stops with success.
+# with the archives' entries, and without (--no-zip --no-rar), the peers' work. Then what
+# tarvelo-report read: its requests as strace sees them (those going backwards, and per
+# 256 KiB of folder records), and the device's own count of requests and bytes, read-ahead
+# included, beside the bytes of folder records and archive directories a report needs.
+# Where a loop device or an I/O-throttling cgroup cannot be had (no root, a container), it
+# says so and stops with success.
 #
 # Usage: bench/slow_drive_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
@@ -126,3 +130,27 @@ for i in "${!commands[@]}"; do
     printf '%-16s %8.2f s %8.2fx\n' "${names[$i]}" "$seconds" \
         "$(awk -v a="$seconds" -v b="$ours" 'BEGIN { print (b > 0 ? a / b : 0) }')"
 done
+awk -v ours="$(median <<< "${times[0]}")" -v tree="$(median <<< "${times[1]}")" \
+    -v sz="$(median <<< "${times[2]}")" -v bt="$(median <<< "${times[3]}")" 'BEGIN {
+    printf "slow drive: tarvelo-report / 7zz l = %.2f, / bsdtar -tf = %.2f; tree only / 7zz l = %.2f\n",
+        ours / sz, ours / bt, tree / sz }'
+
+# The device's own count of what one cold run read, read-ahead included: "REQUESTS BYTES".
+device_reads() {
+    local stat before after
+    stat=/sys/block/$(basename "$device")/stat
+    read -r -a before < "$stat"
+    cold_run "$@" > /dev/null
+    read -r -a after < "$stat"
+    echo $(( after[0] - before[0] )) $(( (after[2] - before[2]) * 512 ))
+}
+read -r folder_bytes archives archive_bytes < <(disc_facts "$work/disc.iso")
+blockdev --flushbufs "$device"
+read -r own_reads own_bytes own_back < \
+    <(file_reads "$work/strace.log" "$(basename "$device")" "$program" --quiet "$device" -o -)
+read_figures_line "$own_reads" "$own_bytes" "$own_back" "$folder_bytes" "$archives" "$archive_bytes"
+# shellcheck disable=SC2086 # the command is split into its words on purpose
+read -r device_requests device_bytes < <(device_reads ${commands[0]})
+awk -v requests="$device_requests" -v bytes="$device_bytes" -v need=$(( folder_bytes + archive_bytes )) 'BEGIN {
+    printf "the device read for tarvelo-report: %d requests, %.1f KiB (%.2fx the %.1f KiB of folder records and archive directories)\n",
+        requests, bytes / 1024, bytes / need, need / 1024 }'
