@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/catalog.h"
 
+#include "catalog/disc_index.h"
 #include "catalog/schema.h"
 #include "common/error.h"
 
@@ -67,7 +68,6 @@ std::vector<DiscRecord> discsWhere(Database& db, std::string_view condition,
 
 Catalog::Catalog(const std::string& path, Missing missing) : m_db(openDatabase(path, missing))
 {
-    registerSearchKey(m_db);
     prepareSchema(m_db);
 }
 
@@ -118,15 +118,12 @@ void Catalog::remove(const DiscRecord& disc)
 
 void removeRows(Database& db, const DiscRecord& disc)
 {
-    db.prepare("INSERT INTO entry_key(entry_key, rowid, key) SELECT 'delete', id, search_key(name) "
-               "FROM entry WHERE id BETWEEN ? AND ? AND name <> ''")
-        .bind(1, disc.firstEntry)
-        .bind(2, disc.lastEntry)
-        .run();
+    removeDiscIndex(db, disc.id);
     db.prepare("DELETE FROM entry WHERE id BETWEEN ? AND ?")
         .bind(1, disc.firstEntry)
         .bind(2, disc.lastEntry)
         .run();
+    db.prepare("DELETE FROM disc_report WHERE disc = ?").bind(1, disc.id).run();
     db.prepare("DELETE FROM disc WHERE id = ?").bind(1, disc.id).run();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/check.h"
 
+#include "catalog/disc_index.h"
 #include "catalog/schema.h"
 #include "common/error.h"
 
@@ -24,11 +25,8 @@ std::vector<std::string> checkCatalog(Catalog& catalog)
     std::vector<std::string> problems;
     collect(db, "SELECT integrity_check FROM pragma_integrity_check WHERE integrity_check <> 'ok'",
             problems);
-    try {
-        db.execute("INSERT INTO entry_key(entry_key) VALUES('integrity-check')");
-    } catch (const Error& error) {
-        problems.push_back(std::string("the search index: ") + error.what());
-    }
+    for (std::string& problem : checkDiscIndexes(db))
+        problems.push_back(std::move(problem));
     collect(db,
             "SELECT 'entry ' || e.id || ' lies in the range of disc ' || d.id || ' but belongs "
             "to disc ' || e.disc FROM disc d JOIN entry e ON e.id BETWEEN d.first_entry AND "
@@ -54,7 +52,7 @@ std::vector<std::string> checkCatalog(Catalog& catalog)
             "SELECT 'disc ' || d.id || ' counts ' || d.files || ' files and ' || d.folders || "
             "' folders, its entries ' || (SELECT count(*) FROM entry WHERE id BETWEEN d.first_entry AND d.last_entry AND kind & 7 "
             "IN (1, 2)) || ' and ' || (SELECT count(*) - 1 FROM entry WHERE id BETWEEN d.first_entry AND d.last_entry AND kind & "
-            "7 = 0) FROM disc d WHERE d.report_text IS NULL AND (d.files, d.folders) <> ((SELECT "
+            "7 = 0) FROM disc d WHERE NOT EXISTS (SELECT 1 FROM disc_report WHERE disc = d.id) AND (d.files, d.folders) <> ((SELECT "
             "count(*) FROM entry WHERE id BETWEEN d.first_entry AND d.last_entry AND kind & 7 IN (1, 2)), (SELECT count(*) - 1 "
             "FROM entry WHERE id BETWEEN d.first_entry AND d.last_entry AND kind & 7 = 0))",
             problems);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/entry_rows.h"
 
-#include "catalog/search_key.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -44,7 +42,6 @@ EntryRows::EntryRows(Database& db, std::int64_t discId)
     : m_db(db), m_discId(discId),
       m_entry(db.prepare("INSERT INTO entry(disc, parent, kind, name, size, packed, modified) "
                          "VALUES(?, ?, ?, ?, ?, ?, ?)")),
-      m_key(db.prepare("INSERT INTO entry_key(rowid, key) VALUES(?, ?)")),
       m_listed(db.prepare("UPDATE entry SET listed = ? WHERE id = ?"))
 {
 }
@@ -61,8 +58,10 @@ std::int64_t EntryRows::insert(std::optional<std::int64_t> parent, std::int64_t 
     if (modified) m_entry.bind(7, *modified);
     m_entry.run();
     const std::int64_t id = m_db.lastInsertId();
-    if (!name.empty()) m_key.bind(1, id).bind(2, searchKey(name)).run();
     if (m_last < m_first) m_first = id;
+    m_index.add(static_cast<std::uint32_t>(id - m_first),
+                parent ? std::optional(static_cast<std::uint32_t>(*parent - m_first)) : std::nullopt,
+                kind, name);
     m_last = id;
     return id;
 }
@@ -74,6 +73,7 @@ void EntryRows::setListed(std::int64_t archiveId, std::int32_t count)
 
 void EntryRows::finish()
 {
+    m_index.write(m_db, m_discId);
     m_db.prepare("UPDATE disc SET first_entry = ?, last_entry = ? WHERE id = ?")
         .bind(1, m_first)
         .bind(2, m_last)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/catalog.h"
+#include "catalog/disc_index.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,8 +35,8 @@ private:
     Database& m_db;
     std::int64_t m_discId;
     Statement m_entry;
-    Statement m_key;
     Statement m_listed;
+    DiscIndexWriter m_index;
     std::int64_t m_first = 0;
     std::int64_t m_last = -1;
 };

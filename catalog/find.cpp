@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/find.h"
 
+#include "catalog/folder_table.h"
+#include "catalog/name_index.h"
 #include "catalog/pattern.h"
 #include "catalog/schema.h"
 #include "catalog/search_key.h"
 #include "common/error.h"
 
+#include <algorithm>
 #include <limits>
-#include <map>
 #include <unordered_map>
 
 namespace tarvelo::catalog {
@@ -76,54 +78,51 @@ bool wanted(const FindQuery& query, const Row& row)
     return !query.maxSize || row.size <= *query.maxSize;
 }
 
-// Turns rows into hits: the disc they are on and their path from the disc's root, the
-// paths of the folders and archives on the way remembered for the next hits.
+// Turns rows into hits: the disc they are on and their path from the disc's root, made
+// from the disc's folder table.
 class HitMaker
 {
 public:
     HitMaker(Catalog& catalog, std::vector<DiscRecord> discs)
-        : m_discs(std::move(discs)),
-          m_parentOf(catalog.db().prepare("SELECT parent, name FROM entry WHERE id = ?"))
+        : m_discs(std::move(discs)), m_folders(catalog.db())
     {
-        for (const DiscRecord& disc : m_discs)
-            m_discById[disc.id] = &disc;
     }
 
     const std::vector<DiscRecord>& discs() const noexcept { return m_discs; }
 
     Hit make(const Row& row)
     {
-        const auto disc = m_discById.find(row.disc);
-        if (disc == m_discById.end())
-            throw Error(ErrorNumber::InvalidFileFormat, "an entry of a disc that is not there");
-        return {disc->second, joined(pathOf(row.parent), row.name), row.size, row.exact,
+        const DiscRecord& disc = discOf(row.disc);
+        if (row.parent < disc.firstEntry || row.parent > disc.lastEntry)
+            throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
+        const auto offset = static_cast<std::uint32_t>(row.parent - disc.firstEntry);
+        return {&disc, joined(m_folders.pathOf(disc, offset), row.name), row.size, row.exact,
                 hitKindOf(row.kind), row.modified};
     }
 
-    static std::string joined(const std::string& folder, std::string_view name)
+    static std::string joined(std::string_view folder, std::string_view name)
     {
-        return folder.empty() ? std::string(name) : folder + '/' + std::string(name);
+        std::string path;
+        path.reserve(folder.size() + 1 + name.size());
+        if (!folder.empty()) path.append(folder).append(1, '/');
+        return path.append(name);
     }
 
 private:
-    const std::string& pathOf(std::int64_t id)
+    // Discs are in number order; hits come disc by disc.
+    const DiscRecord& discOf(std::int64_t id)
     {
-        if (const auto known = m_paths.find(id); known != m_paths.end()) return known->second;
-        m_parentOf.bind(1, id);
-        if (!m_parentOf.step())
-            throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
-        const bool isRoot = m_parentOf.isNull(0);
-        const std::int64_t parent = m_parentOf.integer(0);
-        const std::string name(m_parentOf.text(1));
-        m_parentOf.reset();
-        std::string path = isRoot ? std::string() : joined(pathOf(parent), name);
-        return m_paths.emplace(id, std::move(path)).first->second;
+        if (m_last == m_discs.end() || m_last->id != id)
+            m_last = std::lower_bound(m_discs.begin(), m_discs.end(), id,
+                                      [](const DiscRecord& disc, std::int64_t wanted) { return disc.id < wanted; });
+        if (m_last == m_discs.end() || m_last->id != id)
+            throw Error(ErrorNumber::InvalidFileFormat, "an entry of a disc that is not there");
+        return *m_last;
     }
 
     std::vector<DiscRecord> m_discs;
-    std::map<std::int64_t, const DiscRecord*> m_discById;
-    Statement m_parentOf;
-    std::unordered_map<std::int64_t, std::string> m_paths;
+    std::vector<DiscRecord>::const_iterator m_last = m_discs.end();
+    FolderPaths m_folders;
 };
 
 // The ids a query reads: one disc's range, or every id.
@@ -145,23 +144,46 @@ public:
 
     void run()
     {
-        const auto [first, last] = idRange(m_catalog, m_query);
-        const std::optional<std::string> index =
-            m_query.wholePath ? std::nullopt : m_pattern.indexQuery();
-        Statement rows = m_catalog.db().prepare(
-            index ? "SELECT " + std::string(kRowColumns) +
-                        " FROM entry_key CROSS JOIN entry e ON e.id = entry_key.rowid"
-                        " WHERE entry_key MATCH ?3 AND e.id BETWEEN ?1 AND ?2"
-                  : "SELECT " + std::string(kRowColumns) +
-                        " FROM entry e WHERE e.id BETWEEN ?1 AND ?2 ORDER BY e.id");
-        rows.bind(1, first).bind(2, last);
-        if (index) rows.bind(3, *index);
-        while (!limitReached() && rows.step())
-            consider(rowOf(rows));
+        const std::vector<std::string_view> trigrams =
+            m_query.wholePath ? std::vector<std::string_view>() : m_pattern.indexTrigrams();
+        if (trigrams.empty())
+            readEveryEntry();
+        else
+            lookUp(trigrams);
     }
 
 private:
     bool limitReached() const { return m_query.limit && m_found >= *m_query.limit; }
+
+    void readEveryEntry()
+    {
+        const auto [first, last] = idRange(m_catalog, m_query);
+        Statement rows = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
+                                                " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+        rows.bind(1, first).bind(2, last);
+        while (!limitReached() && rows.step())
+            consider(rowOf(rows));
+    }
+
+    // Only the entries the name index gives are read, disc by disc in report order.
+    void lookUp(const std::vector<std::string_view>& trigrams)
+    {
+        NameIndexLookup index(m_catalog.db(), trigrams);
+        Statement entry = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
+                                                 " FROM entry e WHERE e.id = ?");
+        for (const DiscRecord& disc : m_hits.discs()) {
+            if (m_query.disc && disc.id != *m_query.disc) continue;
+            for (const std::uint32_t offset : index.candidates(disc.id)) {
+                if (limitReached()) return;
+                const std::int64_t id = disc.firstEntry + offset;
+                if (id > disc.lastEntry || !entry.bind(1, id).step())
+                    throw Error(ErrorNumber::InvalidFileFormat,
+                                "the catalogue's name index names an entry that is not there");
+                consider(rowOf(entry));
+                entry.reset();
+            }
+        }
+    }
 
     void consider(const Row& row)
     {
@@ -197,6 +219,7 @@ private:
 
 void find(Catalog& catalog, const FindQuery& query, const std::function<void(const Hit&)>& onHit)
 {
+    const ReadTransaction snapshot(catalog.db());
     Search(catalog, query, onHit).run();
 }
 

@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/pattern.h"
 
+#include "catalog/name_index.h"
 #include "catalog/search_key.h"
-
-#include <set>
-#include <vector>
 
 namespace tarvelo::catalog {
 namespace {
-
-constexpr std::size_t kTrigram = 3;
 
 bool isLead(char c)
 {
@@ -72,16 +68,6 @@ std::string_view longestLiteral(std::string_view key, bool glob)
     return best;
 }
 
-std::string quotedTerm(std::string_view term)
-{
-    std::string quoted = "\"";
-    for (char c : term) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 } // namespace
 
 Pattern::Pattern(std::string_view typed, bool glob) : m_key(searchKey(typed)), m_glob(glob) {}
@@ -91,21 +77,9 @@ bool Pattern::matches(std::string_view key) const
     return m_glob ? globMatches(m_key, key) : key.find(m_key) != std::string_view::npos;
 }
 
-std::optional<std::string> Pattern::indexQuery() const
+std::vector<std::string_view> Pattern::indexTrigrams() const
 {
-    const std::string_view literal = longestLiteral(m_key, m_glob);
-    std::vector<std::size_t> starts;
-    for (std::size_t at = 0; at < literal.size(); at += characterLength(literal, at))
-        starts.push_back(at);
-    if (starts.size() < kTrigram) return std::nullopt;
-    starts.push_back(literal.size());
-    std::set<std::string_view> terms;
-    for (std::size_t i = 0; i + kTrigram < starts.size(); ++i)
-        terms.insert(literal.substr(starts[i], starts[i + kTrigram] - starts[i]));
-    std::string query;
-    for (const std::string_view term : terms)
-        query += (query.empty() ? "" : " AND ") + quotedTerm(term);
-    return query;
+    return trigramsOf(longestLiteral(m_key, m_glob));
 }
 
 } // namespace tarvelo::catalog

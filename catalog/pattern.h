@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvelo::catalog {
 
@@ -17,9 +17,9 @@ public:
     // Whether key (a search key) holds the substring, or matches the glob as a whole.
     bool matches(std::string_view key) const;
 
-    // A full-text query for the trigram index that every match satisfies, or nothing when
-    // the pattern has no run of three characters to look up (then every name is tried).
-    std::optional<std::string> indexQuery() const;
+    // The trigrams every matching key holds (views into the pattern), none when the
+    // pattern has no run of three characters to look up (then every name is tried).
+    std::vector<std::string_view> indexTrigrams() const;
 
 private:
     std::string m_key;

@@ -42,7 +42,7 @@ void keepTextUnlessRewritten(Catalog& catalog, DiscRecord disc, const std::strin
     report::UnwatchedRun nobody;
     writeStoredReport(catalog.db(), disc, rewritten, nobody);
     if (rewritten.text == text) return;
-    catalog.db().prepare("UPDATE disc SET report_text = ? WHERE id = ?").bind(1, text).bind(2, disc.id).run();
+    catalog.db().prepare("INSERT INTO disc_report(disc, text) VALUES(?, ?)").bind(1, disc.id).bind(2, text).run();
 }
 
 } // namespace

@@ -1,22 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/schema.h"
 
-#include "catalog/search_key.h"
+#include "catalog/disc_index.h"
 #include "common/error.h"
-
-#include <sqlite3.h>
 
 #include <string>
 
 namespace tarvelo::catalog {
 namespace {
 
-// Migrations[n] takes a catalogue of version n to version n + 1; a new catalogue runs
-// them all. Entries are stored in the order the report lists them, so a disc's rows are
-// one range of ids (first_entry..last_entry) and need no index of their own.
-constexpr const char* kMigrations[] = {
+// Migrations[n] takes a catalogue of version n to version n + 1: its statements, then
+// the rows it computes from what is stored. A new catalogue runs them all. Entries are
+// stored in the order the report lists them, so a disc's rows are one range of ids
+// (first_entry..last_entry) and need no index of their own.
+struct Migration
+{
+    const char* sql;
+    void (*fill)(Database& db) = nullptr;
+};
+
+const Migration kMigrations[] = {
     // A disc's number is never given to another disc, even after it is removed.
-    R"(CREATE TABLE disc(
+    {R"(CREATE TABLE disc(
            id INTEGER PRIMARY KEY AUTOINCREMENT,
            label TEXT NOT NULL, name TEXT NOT NULL, note TEXT NOT NULL,
            serial INTEGER NOT NULL, total_bytes INTEGER NOT NULL, free_bytes INTEGER NOT NULL,
@@ -34,12 +39,23 @@ constexpr const char* kMigrations[] = {
            size INTEGER NOT NULL,
            listed INTEGER,
            packed INTEGER,
-           modified INTEGER);)",
-    // Substring search: a trigram index over each name's search key. The keys are not
-    // stored twice: search_key(name) gives them back when rows are removed.
-    R"(CREATE VIRTUAL TABLE entry_key USING fts5(
-           key, content='', tokenize='trigram case_sensitive 1', detail=none, columnsize=0);
-       INSERT INTO entry_key(rowid, key) SELECT id, search_key(name) FROM entry WHERE name <> '';)",
+           modified INTEGER);)"},
+    // Version 2 added a full-text index, which version 3 replaced: nothing of it is left
+    // to make.
+    {""},
+    // Substring search: the name index and the folder table (disc_index.h). A full-text
+    // index over all discs merged its lists on every add and read every list of a
+    // pattern's trigrams; paths took a read for every folder above a hit. A kept report
+    // text moves to a table of its own, so reading the discs' rows reads no report.
+    {R"(DROP TABLE IF EXISTS entry_key;
+       CREATE TABLE disc_report(disc INTEGER PRIMARY KEY, text BLOB NOT NULL);
+       INSERT INTO disc_report(disc, text) SELECT id, report_text FROM disc WHERE report_text IS NOT NULL;
+       ALTER TABLE disc DROP COLUMN report_text;
+       CREATE TABLE name_trigram(
+           disc INTEGER NOT NULL, trigram TEXT NOT NULL, entries BLOB NOT NULL,
+           PRIMARY KEY(disc, trigram)) WITHOUT ROWID;
+       CREATE TABLE disc_folders(disc INTEGER PRIMARY KEY, folders BLOB NOT NULL);)",
+     buildDiscIndexes},
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
@@ -60,32 +76,17 @@ void migrate(Database& db, std::int64_t from)
     Transaction transaction(db);
     // Read again inside the transaction: another writer may have migrated it meanwhile.
     if (from == 0 && !isEmpty(db)) from = pragmaValue(db, "user_version");
-    for (std::int64_t version = from; version < kSchemaVersion; ++version)
-        db.execute(kMigrations[version]);
+    for (std::int64_t version = from; version < kSchemaVersion; ++version) {
+        const Migration& migration = kMigrations[version];
+        db.execute(migration.sql);
+        if (migration.fill != nullptr) migration.fill(db);
+    }
     db.execute(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     db.execute(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
     transaction.commit();
 }
 
-void searchKeyFunction(sqlite3_context* context, int, sqlite3_value** arguments)
-{
-    const auto* text = sqlite3_value_text(arguments[0]);
-    const int size = sqlite3_value_bytes(arguments[0]);
-    if (text == nullptr) return sqlite3_result_null(context);
-    const std::string key =
-        searchKey({reinterpret_cast<const char*>(text), static_cast<std::size_t>(size)});
-    sqlite3_result_text(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-}
-
 } // namespace
-
-void registerSearchKey(Database& db)
-{
-    const int code = sqlite3_create_function_v2(db.handle(), "search_key", 1,
-                                                SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                                searchKeyFunction, nullptr, nullptr, nullptr);
-    if (code != SQLITE_OK) db.fail(code, "cannot prepare the search key");
-}
 
 void prepareSchema(Database& db)
 {

@@ -9,7 +9,7 @@ namespace tarvelo::catalog {
 
 // The version this program writes; a catalogue of an older version is brought up to it
 // step by step when it is opened for writing.
-inline constexpr std::int64_t kSchemaVersion = 2;
+inline constexpr std::int64_t kSchemaVersion = 3;
 
 // Marks the file as a catalogue ("Tarv"), so another program's database is never taken
 // for one.
@@ -31,8 +31,5 @@ inline constexpr std::int64_t kKindMask = 7;
 // or brings an older one up to date. Any other file raises an error before anything is
 // written to it.
 void prepareSchema(Database& db);
-
-// Registers search_key(text) on the connection; the index holds its values.
-void registerSearchKey(Database& db);
 
 } // namespace tarvelo::catalog

@@ -14,8 +14,7 @@ namespace {
 constexpr int kBusyTimeoutMilliseconds = 10 * 60'000;
 // In WAL mode NORMAL still keeps every transaction whole; only the last ones before a
 // power cut may be lost, never half kept.
-constexpr const char* kTuning =
-    "PRAGMA mmap_size = 4294967296; PRAGMA cache_size = -65536; PRAGMA synchronous = NORMAL";
+constexpr const char* kTuning = "PRAGMA synchronous = NORMAL";
 
 ErrorNumber errorNumberFor(int code)
 {
@@ -50,7 +49,8 @@ Database::Database(const std::string& path, Access access) : m_path(path)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMilliseconds);
-    // A search reads rows all over the file: mapped, they cost no read call each.
+    // The file is read, not mapped: a search reads pages here and there, and reading one
+    // costs less than the page fault of a mapped one, which every run would pay again.
     sqlite3_exec(m_db, kTuning, nullptr, nullptr, nullptr);
 }
 
@@ -114,6 +114,16 @@ Statement& Statement::bind(int index, std::string_view text)
     return *this;
 }
 
+Statement& Statement::bindBlob(int index, std::string_view bytes)
+{
+    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        m_db->fail(SQLITE_TOOBIG, "value too long");
+    const int code = sqlite3_bind_blob(m_statement, index, bytes.data(),
+                                       static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    if (code != SQLITE_OK) m_db->fail(code, "cannot bind a value");
+    return *this;
+}
+
 Statement& Statement::bindNull(int index)
 {
     const int code = sqlite3_bind_null(m_statement, index);
@@ -160,6 +170,14 @@ std::string_view Statement::text(int column) const
     return {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size)};
 }
 
+std::string_view Statement::blob(int column) const
+{
+    const void* bytes = sqlite3_column_blob(m_statement, column);
+    const int size = sqlite3_column_bytes(m_statement, column);
+    if (bytes == nullptr) return {};
+    return {static_cast<const char*>(bytes), static_cast<std::size_t>(size)};
+}
+
 Transaction::Transaction(Database& db) : m_db(db)
 {
     m_db.execute("BEGIN IMMEDIATE");
@@ -174,6 +192,16 @@ void Transaction::commit()
 {
     m_db.execute("COMMIT");
     m_open = false;
+}
+
+ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    m_db.execute("BEGIN");
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
 } // namespace tarvelo::catalog

@@ -57,6 +57,7 @@ public:
 
     Statement& bind(int index, std::int64_t value);
     Statement& bind(int index, std::string_view text);
+    Statement& bindBlob(int index, std::string_view bytes);
     Statement& bindNull(int index);
 
     // True while there is a row to read.
@@ -68,6 +69,7 @@ public:
     bool isNull(int column) const;
     std::int64_t integer(int column) const;
     std::string_view text(int column) const;
+    std::string_view blob(int column) const;
 
 private:
     const Database* m_db;
@@ -89,6 +91,20 @@ public:
 private:
     Database& m_db;
     bool m_open = true;
+};
+
+// One read transaction: every statement inside it sees the same state of the catalogue,
+// and the locks are taken once instead of for every statement.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database& m_db;
 };
 
 } // namespace tarvelo::catalog

@@ -14,7 +14,7 @@ namespace {
 // An imported report the walk cannot write back as it was is kept as its text.
 std::optional<std::string> keptText(Database& db, const DiscRecord& disc)
 {
-    Statement query = db.prepare("SELECT report_text FROM disc WHERE id = ?");
+    Statement query = db.prepare("SELECT text FROM disc_report WHERE disc = ?");
     query.bind(1, disc.id);
     if (!query.step() || query.isNull(0)) return std::nullopt;
     return std::string(query.text(0));

@@ -60,13 +60,15 @@ TEST(Pattern, SubstringsAndGlobsOnKeys)
         EXPECT_EQ(Pattern(c.pattern, c.glob).matches(searchKey(c.name)), c.matches) << c.row;
 }
 
-TEST(Pattern, IndexQueryNeedsThreeCharacters)
+TEST(Pattern, IndexTrigramsNeedThreeCharacters)
 {
-    EXPECT_EQ(Pattern("ab", false).indexQuery(), std::nullopt);
-    EXPECT_EQ(Pattern("*.x?", true).indexQuery(), std::nullopt);
-    EXPECT_EQ(Pattern("čaša", false).indexQuery(), "\"asa\" AND \"cas\"");
-    EXPECT_EQ(Pattern("a\"bc", false).indexQuery(), "\"\"\"bc\" AND \"a\"\"b\"");
-    EXPECT_EQ(Pattern("*.doc", true).indexQuery(), "\".do\" AND \"doc\"");
+    using Trigrams = std::vector<std::string_view>;
+    EXPECT_EQ(Pattern("ab", false).indexTrigrams(), Trigrams{});
+    EXPECT_EQ(Pattern("*.x?", true).indexTrigrams(), Trigrams{});
+    EXPECT_EQ(Pattern("čaša", false).indexTrigrams(), (Trigrams{"cas", "asa"}));
+    EXPECT_EQ(Pattern("aaaa", false).indexTrigrams(), Trigrams{"aaa"});
+    EXPECT_EQ(Pattern("日本語ファ", false).indexTrigrams(), (Trigrams{"日本語", "本語フ", "語ファ"}));
+    EXPECT_EQ(Pattern("*.doc", true).indexTrigrams(), (Trigrams{".do", "doc"}));
 }
 
 TEST(SizeTextValue, ReportSizesToByteCounts)

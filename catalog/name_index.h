@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "catalog/sqlite.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tarvelo::catalog {
+
+// The name index: for each disc and each run of three characters (trigram) in its names'
+// search keys, the entries whose key holds it, as offsets from the disc's first entry.
+// A disc's rows are its own, so adding or removing a disc writes one range of rows and
+// never rewrites another disc's.
+
+// The trigrams of a search key, each once, in the order they first occur.
+std::vector<std::string_view> trigramsOf(std::string_view key);
+
+// Collects one disc's index rows while its entries are stored.
+class NameIndexWriter
+{
+public:
+    // Offsets must come in increasing order.
+    void add(std::uint32_t offset, std::string_view key);
+    void write(Database& db, std::int64_t discId) const;
+    // The rows as written: each trigram with its encoded offsets.
+    using Rows = std::map<std::string, std::string, std::less<>>;
+    Rows rows() const;
+
+private:
+    // By the trigram's three code points, 21 bits each.
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_entries;
+};
+
+// The entries of a disc that hold every trigram of a pattern: candidates, which the
+// caller checks against the pattern itself.
+class NameIndexLookup
+{
+public:
+    NameIndexLookup(Database& db, const std::vector<std::string_view>& trigrams);
+
+    // Offsets from the disc's first entry, ascending.
+    const std::vector<std::uint32_t>& candidates(std::int64_t discId);
+
+private:
+    struct Trigram
+    {
+        std::string text;
+        std::uint64_t seenBytes = 0; // how common it has proved on the discs read so far
+    };
+
+    bool intersect(std::int64_t discId, Trigram& trigram, bool first);
+
+    Statement m_entries;
+    std::vector<Trigram> m_trigrams;
+    std::vector<std::uint32_t> m_found;
+    std::vector<std::uint32_t> m_kept;
+};
+
+} // namespace tarvelo::catalog
