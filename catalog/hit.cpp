@@ -4,7 +4,7 @@
 #include "common/text.h"
 #include "report/size_text.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace tarvelo::catalog {
 
@@ -33,22 +33,40 @@ std::string hitListingStart(HitFormat format)
 
 std::string hitLine(HitFormat format, const Hit& hit)
 {
-    const std::string size = std::to_string(hit.size);
+    std::string line;
+    appendHitLine(line, format, hit);
+    return line;
+}
+
+void appendHitLine(std::string& out, HitFormat format, const Hit& hit)
+{
+    char number[24];
+    const auto decimal = [&number](auto value) {
+        const char* end = std::to_chars(number, number + sizeof number, value).ptr;
+        return std::string_view(number, static_cast<std::size_t>(end - number));
+    };
     const std::string_view exact = hit.exact ? "true" : "false";
     switch (format) {
     case HitFormat::Text:
-        return hit.disc->label + '\t' + hit.path + '\t' + sizeField(hit) + '\n';
+        out.append(hit.disc->label).append(1, '\t').append(hit.path).append(1, '\t');
+        if (hit.exact)
+            out.append(decimal(hit.size));
+        else
+            out.append(sizeField(hit));
+        out.append(1, '\n');
+        return;
     case HitFormat::Jsonl:
-        return "{\"disc\":" + std::to_string(hit.disc->id) + ",\"label\":" +
-               jsonString(hit.disc->label) + ",\"path\":" + jsonString(hit.path) +
-               ",\"size\":" + size + ",\"exact\":" + std::string(exact) + ",\"kind\":\"" +
-               std::string(kindName(hit.kind)) + "\"}\n";
+        out.append("{\"disc\":").append(decimal(hit.disc->id)).append(",\"label\":");
+        out.append(jsonString(hit.disc->label)).append(",\"path\":").append(jsonString(hit.path));
+        out.append(",\"size\":").append(decimal(hit.size)).append(",\"exact\":").append(exact);
+        out.append(",\"kind\":\"").append(kindName(hit.kind)).append("\"}\n");
+        return;
     case HitFormat::Csv:
-        return std::to_string(hit.disc->id) + ',' + csvField(hit.disc->label) + ',' +
-               csvField(hit.path) + ',' + size + ',' + std::string(exact) + ',' +
-               std::string(kindName(hit.kind)) + '\n';
+        out.append(decimal(hit.disc->id)).append(1, ',').append(csvField(hit.disc->label)).append(1, ',');
+        out.append(csvField(hit.path)).append(1, ',').append(decimal(hit.size)).append(1, ',');
+        out.append(exact).append(1, ',').append(kindName(hit.kind)).append(1, '\n');
+        return;
     }
-    return {};
 }
 
 std::string jsonString(std::string_view text)

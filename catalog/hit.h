@@ -48,6 +48,8 @@ std::string sizeField(const Hit& hit);
 // ends with a newline. An inexact size shows in text as the size text it stands for.
 std::string hitListingStart(HitFormat format);
 std::string hitLine(HitFormat format, const Hit& hit);
+// The same line added to out, which a long listing reuses line after line.
+void appendHitLine(std::string& out, HitFormat format, const Hit& hit);
 
 // A JSON string literal and a CSV field, for the formats that write them.
 std::string jsonString(std::string_view text);

@@ -3,6 +3,7 @@
 
 #include "catalog/disc_writer.h"
 #include "catalog/entry_rows.h"
+#include "catalog/kept_text.h"
 #include "catalog/report_lines.h"
 #include "catalog/stored_report.h"
 #include "common/code_page.h"
@@ -42,7 +43,7 @@ void keepTextUnlessRewritten(Catalog& catalog, DiscRecord disc, const std::strin
     report::UnwatchedRun nobody;
     writeStoredReport(catalog.db(), disc, rewritten, nobody);
     if (rewritten.text == text) return;
-    catalog.db().prepare("INSERT INTO disc_report(disc, text) VALUES(?, ?)").bind(1, disc.id).bind(2, text).run();
+    keepText(catalog.db(), disc.id, text);
 }
 
 } // namespace

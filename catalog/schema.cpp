@@ -2,6 +2,7 @@
 #include "catalog/schema.h"
 
 #include "catalog/disc_index.h"
+#include "catalog/kept_text.h"
 #include "common/error.h"
 
 #include <string>
@@ -18,6 +19,17 @@ struct Migration
     const char* sql;
     void (*fill)(Database& db) = nullptr;
 };
+
+void fillVersion3(Database& db)
+{
+    {
+        Statement texts = db.prepare("SELECT id, report_text FROM disc WHERE report_text IS NOT NULL");
+        while (texts.step())
+            keepText(db, texts.integer(0), texts.text(1));
+    }
+    db.execute("ALTER TABLE disc DROP COLUMN report_text");
+    buildDiscIndexes(db);
+}
 
 const Migration kMigrations[] = {
     // A disc's number is never given to another disc, even after it is removed.
@@ -45,17 +57,16 @@ const Migration kMigrations[] = {
     {""},
     // Substring search: the name index and the folder table (disc_index.h). A full-text
     // index over all discs merged its lists on every add and read every list of a
-    // pattern's trigrams; paths took a read for every folder above a hit. A kept report
-    // text moves to a table of its own, so reading the discs' rows reads no report.
+    // pattern's trigrams; paths took a read for every folder above a hit. Kept report
+    // texts move to a table of their own, compressed, so reading the discs' rows reads
+    // no report.
     {R"(DROP TABLE IF EXISTS entry_key;
-       CREATE TABLE disc_report(disc INTEGER PRIMARY KEY, text BLOB NOT NULL);
-       INSERT INTO disc_report(disc, text) SELECT id, report_text FROM disc WHERE report_text IS NOT NULL;
-       ALTER TABLE disc DROP COLUMN report_text;
+       CREATE TABLE disc_report(disc INTEGER PRIMARY KEY, size INTEGER NOT NULL, text BLOB NOT NULL);
        CREATE TABLE name_trigram(
            disc INTEGER NOT NULL, trigram TEXT NOT NULL, entries BLOB NOT NULL,
            PRIMARY KEY(disc, trigram)) WITHOUT ROWID;
        CREATE TABLE disc_folders(disc INTEGER PRIMARY KEY, folders BLOB NOT NULL);)",
-     buildDiscIndexes},
+     fillVersion3},
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 

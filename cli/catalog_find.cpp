@@ -88,8 +88,11 @@ int findEntries(const CatalogOptions& options, const std::string& catalogFile)
     platform::FdWriter out(STDOUT_FILENO);
     out.write(catalog::hitListingStart(format));
     bool found = false;
+    std::string line;
     catalog::find(catalog, query, [&](const catalog::Hit& hit) {
-        out.write(catalog::hitLine(format, hit));
+        line.clear();
+        catalog::appendHitLine(line, format, hit);
+        out.write(line);
         found = true;
     });
     out.flush();

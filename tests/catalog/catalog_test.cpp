@@ -3,6 +3,7 @@
 #include "catalog/check.h"
 #include "catalog/disc_writer.h"
 #include "catalog/find.h"
+#include "catalog/kept_text.h"
 #include "catalog/schema.h"
 #include "catalog/stored_report.h"
 #include "tests/report/run_harness.h"
@@ -188,6 +189,28 @@ TEST_F(CatalogTest, AnOlderCatalogueIsBroughtUpToDate)
         EXPECT_EQ(kept.text, "kept text") << c.row;
         Statement oldIndex = catalog.db().prepare("SELECT count(*) FROM sqlite_schema WHERE name = 'entry_key'");
         EXPECT_TRUE(oldIndex.step() && oldIndex.integer(0) == 0) << c.row;
+    }
+}
+
+TEST_F(CatalogTest, ADamagedKeptTextIsRefused)
+{
+    const struct
+    {
+        const char* row;
+        const char* damage;
+    } cases[] = {
+        {"size beyond what the row can hold", "UPDATE disc_report SET size = 1000000000000"},
+        {"size not the text's", "UPDATE disc_report SET size = size + 1"},
+        {"not compressed text", "UPDATE disc_report SET text = x'0001'"},
+    };
+    Catalog catalog(catalogPath(), Catalog::Missing::Make);
+    ASSERT_EQ(addDisc(catalog).kind, report::OutcomeKind::Done);
+    for (const auto& c : cases) {
+        catalog.db().execute("DELETE FROM disc_report");
+        keepText(catalog.db(), 1, "kept text");
+        catalog.db().execute(c.damage);
+        TextFile again;
+        EXPECT_THROW(writeStoredReport(catalog.db(), catalog.disc("1"), again, harness.ui), Error) << c.row;
     }
 }
 
