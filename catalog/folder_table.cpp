@@ -46,15 +46,18 @@ void FolderTableWriter::add(std::uint32_t offset, std::optional<std::uint32_t> p
 }
 
 // Containers are added in offset order, so the parent's number is found by bisection.
-std::uint32_t FolderTableWriter::numberOf(std::optional<std::uint32_t> offset) const
+std::uint32_t FolderTableWriter::numberOf(std::optional<std::uint32_t> offset)
 {
     if (!offset) return 0;
+    // Files come folder by folder: most ask for the parent the one before asked for.
+    if (m_lastParent && m_lastParent->first == *offset) return m_lastParent->second;
     const auto found = std::lower_bound(
         m_containers.begin(), m_containers.end(), *offset,
         [](const Container& container, std::uint32_t wanted) { return container.offset < wanted; });
     if (found == m_containers.end() || found->offset != *offset)
         throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
-    return static_cast<std::uint32_t>(found - m_containers.begin()) + 1;
+    m_lastParent.emplace(*offset, static_cast<std::uint32_t>(found - m_containers.begin()) + 1);
+    return m_lastParent->second;
 }
 
 std::string FolderTableWriter::bytes() const

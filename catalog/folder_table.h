@@ -33,10 +33,11 @@ private:
         std::string name;
     };
 
-    std::uint32_t numberOf(std::optional<std::uint32_t> offset) const;
+    std::uint32_t numberOf(std::optional<std::uint32_t> offset);
 
     std::vector<Container> m_containers;
     std::optional<Container> m_lastFile;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> m_lastParent; // offset, number
 };
 
 // The paths of the containers of one disc after another, read from their rows once.

@@ -86,30 +86,45 @@ void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
     }
 }
 
-NameIndexWriter::Rows NameIndexWriter::rows() const
+// Rows in key order (numbers in code point order are UTF-8 text in byte order), so
+// they go into the table's tree one after another.
+template <typename OnRow>
+void NameIndexWriter::forEachRow(OnRow&& onRow) const
 {
-    Rows rows;
+    std::vector<std::uint64_t> windows;
+    windows.reserve(m_entries.size());
+    for (const auto& entry : m_entries)
+        windows.push_back(entry.first);
+    std::sort(windows.begin(), windows.end());
     std::string trigram;
-    for (const auto& [window, offsets] : m_entries) {
+    std::string bytes;
+    for (const std::uint64_t window : windows) {
         trigram.clear();
         for (int shift = 42; shift >= 0; shift -= 21)
             common::appendUtf8(trigram, static_cast<char32_t>((window >> shift) & 0x1FFFFFU));
-        std::string& bytes = rows[trigram];
+        bytes.clear();
         std::uint32_t previous = 0;
-        for (const std::uint32_t offset : offsets) {
+        for (const std::uint32_t offset : m_entries.at(window)) {
             appendNumber(bytes, offset - previous);
             previous = offset;
         }
+        onRow(trigram, bytes);
     }
+}
+
+NameIndexWriter::Rows NameIndexWriter::rows() const
+{
+    Rows rows;
+    forEachRow([&](const std::string& trigram, const std::string& bytes) { rows.emplace(trigram, bytes); });
     return rows;
 }
 
 void NameIndexWriter::write(Database& db, std::int64_t discId) const
 {
-    // In key order, so the rows go into the table's tree one after another.
     Statement insert = db.prepare("INSERT INTO name_trigram(disc, trigram, entries) VALUES(?, ?, ?)");
-    for (const auto& [trigram, bytes] : rows())
+    forEachRow([&](std::string_view trigram, std::string_view bytes) {
         insert.bind(1, discId).bind(2, trigram).bindBlob(3, bytes).run();
+    });
 }
 
 NameIndexLookup::NameIndexLookup(Database& db, const std::vector<std::string_view>& trigrams)

@@ -32,6 +32,9 @@ public:
     Rows rows() const;
 
 private:
+    template <typename OnRow>
+    void forEachRow(OnRow&& onRow) const;
+
     // By the trigram's three code points, 21 bits each.
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_entries;
 };
