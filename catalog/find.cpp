@@ -89,6 +89,7 @@ public:
     }
 
     const std::vector<DiscRecord>& discs() const noexcept { return m_discs; }
+    FolderPaths& folders() noexcept { return m_folders; }
 
     Hit make(const Row& row)
     {
@@ -113,8 +114,9 @@ private:
     const DiscRecord& discOf(std::int64_t id)
     {
         if (m_last == m_discs.end() || m_last->id != id)
-            m_last = std::lower_bound(m_discs.begin(), m_discs.end(), id,
-                                      [](const DiscRecord& disc, std::int64_t wanted) { return disc.id < wanted; });
+            m_last = std::lower_bound(
+                m_discs.begin(), m_discs.end(), id,
+                [](const DiscRecord& disc, std::int64_t wanted) { return disc.id < wanted; });
         if (m_last == m_discs.end() || m_last->id != id)
             throw Error(ErrorNumber::InvalidFileFormat, "an entry of a disc that is not there");
         return *m_last;
@@ -144,10 +146,11 @@ public:
 
     void run()
     {
-        const std::vector<std::string_view> trigrams =
-            m_query.wholePath ? std::vector<std::string_view>() : m_pattern.indexTrigrams();
-        if (trigrams.empty())
+        const std::vector<std::string_view> trigrams = m_pattern.indexTrigrams();
+        if (trigrams.empty() || (m_query.wholePath && !m_pattern.liesWithinOneName()))
             readEveryEntry();
+        else if (m_query.wholePath)
+            lookUpPaths(trigrams);
         else
             lookUp(trigrams);
     }
@@ -183,6 +186,85 @@ private:
                 entry.reset();
             }
         }
+    }
+
+    // A path match that lies within one name is in the entry's own name (the name index
+    // gives those) or in a folder's or archive's above it. A container's entries are the
+    // rows after it up to the next container, with those of its archives among them.
+    void lookUpPaths(const std::vector<std::string_view>& trigrams)
+    {
+        NameIndexLookup index(m_catalog.db(), trigrams);
+        Statement rows = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
+                                                " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+        for (const DiscRecord& disc : m_hits.discs()) {
+            if (m_query.disc && disc.id != *m_query.disc) continue;
+            const std::vector<std::uint32_t>& named = index.candidates(disc.id);
+            if (named.empty()) continue; // no name holds it, so no path does
+            const std::vector<std::uint32_t> under = containersMatching(disc, named);
+            for (const auto& [first, last] : spansToRead(disc, named, under)) {
+                rows.bind(1, disc.firstEntry + first).bind(2, disc.firstEntry + last);
+                while (!limitReached() && rows.step()) {
+                    const Row row = rowOf(rows);
+                    const auto parent = static_cast<std::uint32_t>(row.parent - disc.firstEntry);
+                    const bool below =
+                        row.parent != 0 && std::binary_search(under.begin(), under.end(), parent);
+                    if (wanted(m_query, row) &&
+                        (below || m_pattern.matches(searchKey(row.name)))) {
+                        m_onHit(m_hits.make(row));
+                        ++m_found;
+                    }
+                }
+                rows.reset();
+                if (limitReached()) return;
+            }
+        }
+    }
+
+    // The offsets of the disc's folders and archives whose path holds the pattern, in order.
+    std::vector<std::uint32_t> containersMatching(const DiscRecord& disc,
+                                                  const std::vector<std::uint32_t>& named)
+    {
+        const std::vector<FolderPaths::Container>& containers = m_hits.folders().containersOf(disc);
+        std::vector<bool> matching(containers.size());
+        std::vector<std::uint32_t> offsets;
+        for (std::size_t i = 0; i < containers.size(); ++i) {
+            const FolderPaths::Container& container = containers[i];
+            matching[i] = (container.parent != 0 && matching[container.parent - 1]) ||
+                          (std::binary_search(named.begin(), named.end(), container.offset) &&
+                           m_pattern.matches(searchKey(container.name)));
+            if (matching[i]) offsets.push_back(container.offset);
+        }
+        return offsets;
+    }
+
+    // Ranges of offsets, in order and apart: each candidate, and each matching container
+    // with the rows after it up to the next container.
+    using Spans = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+    Spans spansToRead(const DiscRecord& disc, const std::vector<std::uint32_t>& named,
+                      const std::vector<std::uint32_t>& under)
+    {
+        const std::vector<FolderPaths::Container>& containers = m_hits.folders().containersOf(disc);
+        const auto lastOffset = static_cast<std::uint32_t>(disc.lastEntry - disc.firstEntry);
+        Spans spans;
+        for (const std::uint32_t offset : named)
+            spans.emplace_back(offset, offset);
+        for (const std::uint32_t offset : under) {
+            const auto next = std::upper_bound(
+                containers.begin(), containers.end(), offset,
+                [](std::uint32_t wanted, const FolderPaths::Container& container) {
+                    return wanted < container.offset;
+                });
+            spans.emplace_back(offset, next == containers.end() ? lastOffset : next->offset - 1);
+        }
+        std::sort(spans.begin(), spans.end());
+        Spans merged;
+        for (const auto& span : spans) {
+            if (!merged.empty() && span.first <= merged.back().second + 1)
+                merged.back().second = std::max(merged.back().second, span.second);
+            else
+                merged.push_back(span);
+        }
+        return merged;
     }
 
     void consider(const Row& row)

@@ -81,13 +81,19 @@ FolderPaths::FolderPaths(Database& db)
 
 const std::string& FolderPaths::pathOf(const DiscRecord& disc, std::uint32_t offset)
 {
-    if (disc.id != m_disc) load(disc);
+    const std::vector<Container>& containers = containersOf(disc);
     const auto found = std::lower_bound(
-        m_containers.begin(), m_containers.end(), offset,
+        containers.begin(), containers.end(), offset,
         [](const Container& container, std::uint32_t wanted) { return container.offset < wanted; });
-    if (found == m_containers.end() || found->offset != offset)
+    if (found == containers.end() || found->offset != offset)
         throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
-    return pathAt(static_cast<std::size_t>(found - m_containers.begin()));
+    return pathAt(static_cast<std::size_t>(found - containers.begin()));
+}
+
+const std::vector<FolderPaths::Container>& FolderPaths::containersOf(const DiscRecord& disc)
+{
+    if (disc.id != m_disc) load(disc);
+    return m_containers;
 }
 
 void FolderPaths::load(const DiscRecord& disc)
@@ -104,10 +110,12 @@ void FolderPaths::load(const DiscRecord& disc)
         const std::uint32_t parent = readOrFail(bytes, at);
         const std::uint32_t length = readOrFail(bytes, at);
         // Parents come first, offsets increase and names lie within the row.
-        if (parent > m_containers.size() || (!m_containers.empty() && offset <= m_containers.back().offset) ||
-            offset > UINT32_MAX || length > bytes.size() - at)
+        const bool increasing = m_containers.empty() || offset > m_containers.back().offset;
+        if (parent > m_containers.size() || !increasing || offset > UINT32_MAX ||
+            length > bytes.size() - at)
             damaged();
-        m_containers.push_back({static_cast<std::uint32_t>(offset), parent, bytes.substr(at, length), {}});
+        const std::string_view name = bytes.substr(at, length);
+        m_containers.push_back({static_cast<std::uint32_t>(offset), parent, name, {}});
         at += length;
     }
     m_disc = disc.id;

@@ -50,14 +50,19 @@ public:
     // root); raises an error when the disc holds no container there.
     const std::string& pathOf(const DiscRecord& disc, std::uint32_t offset);
 
-private:
     struct Container
     {
         std::uint32_t offset;
-        std::uint32_t parent;
-        std::string_view name; // in m_bytes
+        std::uint32_t parent; // its number in the table plus one; 0 for the root
+        std::string_view name;
         std::optional<std::string> path;
     };
+
+    // The disc's containers in offset order (parents before their children); valid until
+    // another disc is asked for.
+    const std::vector<Container>& containersOf(const DiscRecord& disc);
+
+private:
 
     void load(const DiscRecord& disc);
     const std::string& pathAt(std::size_t number);

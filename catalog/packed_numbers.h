@@ -28,8 +28,10 @@ inline std::optional<std::uint32_t> readNumber(std::string_view bytes, std::size
         if (at == bytes.size()) return std::nullopt;
         const auto byte = static_cast<unsigned char>(bytes[at++]);
         value |= std::uint64_t{byte & 0x7FU} << shift;
-        if ((byte & 0x80U) == 0)
-            return value > UINT32_MAX ? std::nullopt : std::optional<std::uint32_t>(static_cast<std::uint32_t>(value));
+        if ((byte & 0x80U) == 0) {
+            if (value > UINT32_MAX) return std::nullopt;
+            return static_cast<std::uint32_t>(value);
+        }
     }
     return std::nullopt;
 }

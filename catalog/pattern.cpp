@@ -82,4 +82,9 @@ std::vector<std::string_view> Pattern::indexTrigrams() const
     return trigramsOf(longestLiteral(m_key, m_glob));
 }
 
+bool Pattern::liesWithinOneName() const
+{
+    return !m_glob && m_key.find('/') == std::string::npos;
+}
+
 } // namespace tarvelo::catalog

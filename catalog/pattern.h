@@ -21,6 +21,10 @@ public:
     // pattern has no run of three characters to look up (then every name is tried).
     std::vector<std::string_view> indexTrigrams() const;
 
+    // Whether every match within a path lies within one name of it: a substring that
+    // holds no "/".
+    bool liesWithinOneName() const;
+
 private:
     std::string m_key;
     bool m_glob;

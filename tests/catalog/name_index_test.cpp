@@ -103,6 +103,59 @@ TEST_F(NameIndexTest, FindsWhatMatchingEveryNameFinds)
     EXPECT_TRUE(checkCatalog(catalog).empty());
 }
 
+TEST_F(NameIndexTest, PathsFoundThroughTheIndexAreThoseOfEveryPath)
+{
+    // Rows in report order: each folder, its files, each archive's entries after it.
+    const struct
+    {
+        const char* name;
+        StoredKind kind;
+        int parent; // row number, -1 for the root
+    } tree[] = {
+        {"", StoredKind::Folder, -1},
+        {"Škola", StoredKind::Folder, 0},
+        {"raspored.txt", StoredKind::File, 1},
+        {"zadaća.zip", StoredKind::File, 1},
+        {"Đurđevak/", StoredKind::ArchiveFolder, 3},
+        {"Đurđevak/pesma.txt", StoredKind::ArchiveFile, 3},
+        {"ocene 2003.xls", StoredKind::File, 1},
+        {"Ispit 2003", StoredKind::Folder, 1},
+        {"pitanja.doc", StoredKind::File, 7},
+        {"Muzika", StoredKind::Folder, 0},
+        {"skola.mp3", StoredKind::File, 9},
+    };
+    std::vector<std::int64_t> ids;
+    std::vector<std::string> paths;
+    Transaction transaction(catalog.db());
+    DiscRecord disc;
+    disc.label = "DISC";
+    disc.files = 5;
+    disc.folders = 3;
+    disc.id = insertDisc(catalog.db(), disc);
+    EntryRows rows(catalog.db(), disc.id);
+    for (const auto& row : tree) {
+        const auto parent = row.parent < 0 ? std::nullopt : std::optional(ids[static_cast<std::size_t>(row.parent)]);
+        ids.push_back(rows.insert(parent, static_cast<std::int64_t>(row.kind), row.name, 1));
+        const std::string& above = row.parent < 0 ? std::string() : paths[static_cast<std::size_t>(row.parent)];
+        paths.push_back(above.empty() ? row.name : above + "/" + row.name);
+    }
+    rows.finish();
+    transaction.commit();
+    for (const char* typed : {"skol", "SKOLA", "ispit", "2003", "djurdj", "pesma", "zip", "ola/isp",
+                              "zip/dj", "a.t", "zzz", "sk"}) {
+        const Pattern pattern(typed, false);
+        std::vector<std::string> expected;
+        for (std::size_t i = 1; i < paths.size(); ++i)
+            if (pattern.matches(searchKey(paths[i]))) expected.push_back("DISC:" + paths[i]);
+        EXPECT_EQ(found({.pattern = typed, .wholePath = true}), expected) << typed;
+    }
+    EXPECT_EQ(found({.pattern = "skol", .wholePath = true, .only = FindQuery::Only::Folders}),
+              (std::vector<std::string>{"DISC:Škola", "DISC:Škola/zadaća.zip/Đurđevak/", "DISC:Škola/Ispit 2003"}));
+    EXPECT_EQ(found({.pattern = "skol", .wholePath = true, .limit = 2}),
+              (std::vector<std::string>{"DISC:Škola", "DISC:Škola/raspored.txt"}));
+    EXPECT_TRUE(checkCatalog(catalog).empty());
+}
+
 TEST_F(NameIndexTest, ADamagedIndexIsReportedNotFollowed)
 {
     const struct
