@@ -14,6 +14,11 @@ namespace {
 
 constexpr std::size_t kEndSearchSize = kEndRecordSize + kMaxCommentSize;
 constexpr std::size_t kTailSize = kEndSearchSize + kZip64LocatorSize;
+// Read first: it holds the end records and the whole directory of most small archives,
+// which then cost one short request; on a drive the bytes of a full tail read in vain
+// cost as much as a seek. Only an archive whose end records it does not show costs the
+// full tail as well.
+constexpr std::size_t kShortTailSize = 8 * 1024;
 
 [[noreturn]] void fail(const char* reason)
 {
@@ -27,9 +32,9 @@ struct FileTail
     std::vector<std::uint8_t> bytes;
 };
 
-FileTail readTail(ReadWindow& window)
+FileTail readTail(ReadWindow& window, std::size_t size)
 {
-    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), kTailSize));
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), size));
     const auto bytes = window.bytesAt(window.size() - count, count);
     return {window.size() - count, {bytes->begin(), bytes->end()}};
 }
@@ -179,19 +184,29 @@ std::uint64_t walkToCentralDirectory(ReadWindow& window, common::NoticeSink& not
     }
 }
 
+// A comment may hold the end signature itself: the last record that checks out wins.
+std::optional<DirectoryPlace> placeByLastEndRecord(ReadWindow& window, const FileTail& tail)
+{
+    for (std::optional<std::size_t> at = findEndRecord(tail.bytes, kEndSearchSize); at;
+         at = findEndRecord(tail.bytes, kEndSearchSize, *at)) {
+        if (std::optional<DirectoryPlace> place = placeByEndRecord(window, tail, *at))
+            return place;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 DirectoryPlace locateCentralDirectory(ReadWindow& window, common::NoticeSink& notices)
 {
-    const FileTail tail = readTail(window);
-    std::optional<std::size_t> endAt = findEndRecord(tail.bytes, kEndSearchSize);
-    if (endAt) {
-        // A comment may hold the end signature itself: the last record that checks out wins.
-        for (std::optional<std::size_t> at = endAt; at;
-             at = findEndRecord(tail.bytes, kEndSearchSize, *at)) {
-            if (std::optional<DirectoryPlace> place = placeByEndRecord(window, tail, *at))
-                return std::move(*place);
-        }
+    // The short tail's records are the last ones of the full tail, tried in the same order.
+    if (window.size() > kShortTailSize) {
+        if (auto place = placeByLastEndRecord(window, readTail(window, kShortTailSize)))
+            return std::move(*place);
+    }
+    const FileTail tail = readTail(window, kTailSize);
+    if (findEndRecord(tail.bytes, kEndSearchSize)) {
+        if (auto place = placeByLastEndRecord(window, tail)) return std::move(*place);
         fail("no central directory where the end record says");
     }
     const std::uint64_t start = walkToCentralDirectory(window, notices);

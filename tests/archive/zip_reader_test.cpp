@@ -75,6 +75,8 @@ TEST(ZipReader, FindsTheDirectoryFromTheEndRecord)
         {"bytes after the comment", {.comment = "Disc 1"}, "trailing junk"},
         {"end signature inside the comment", {.comment = fakeEndInComment}, ""},
         {"whole end record inside the comment", {.comment = "note " + fakeEndRecord}, ""},
+        {"whole end record at the end of a long comment",
+         {.comment = std::string(9000, 'c') + fakeEndRecord}, ""},
         {"self-extractor stub in front", {.prefix = std::string(1024, 'M')}, ""},
         {"stub and comment", {.comment = "sfx", .prefix = "MZ stub"}, ""},
         {"ZIP64 end records", {.zip64End = true}, ""},
@@ -160,6 +162,18 @@ TEST(ZipReader, WalkWithoutEndRecordStopsAtTheFirstUnknownData)
     ZipFixture zip;
     EXPECT_EQ(failureOf([&] { zip.read(bytes); }), ErrorNumber::InvalidFileFormat);
     EXPECT_LT(zip.files.bytesRead(), 1u << 20) << "searched the data for records";
+}
+
+// On a drive the bytes read cost time: a small directory behind large data is read with
+// the end records in one short request, not with the longest comment's worth of bytes.
+TEST(ZipReader, SmallDirectoryCostsAShortRead)
+{
+    ZipFixture zip;
+    zip.read(buildZip({{.name = "big.bin", .data = std::string(200 * 1024, 'd')},
+                       {.name = "small.txt", .data = "s"}})
+                 .bytes);
+    EXPECT_EQ(zip.names(), (Names{"big.bin", "small.txt"}));
+    EXPECT_LE(zip.files.bytesRead(), 8u * 1024);
 }
 
 TEST(ZipReader, DamagedEndRecordCostsNoLargeRead)
