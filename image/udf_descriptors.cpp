@@ -153,6 +153,7 @@ bool hasUdfRecognition(const platform::ByteSource& disc, std::uint64_t sessionSt
         const auto sectors = disc.read(start, count * kRecognitionSectorSize);
         for (std::size_t at = 0; at < sectors.size(); at += kRecognitionSectorSize)
             if (isNsrIdentifier(Bytes(sectors).subspan(at, kRecognitionSectorSize))) return true;
+        if (sessionStartSector == 0) break; // the last session is the first: read once
     }
     return false;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/error.h"
 #include "image/iso9660_volume.h"
+#include "image/udf_descriptors.h"
 #include "tests/support/error_of.h"
 #include "tests/image/iso_image_builder.h"
 #include "tests/image/volume_listing.h"
@@ -212,6 +213,24 @@ TEST(IsoVolume, AFolderBeyondTheImageFailsWithTheReason)
     // The file is listed with its size; only opening it fails.
     EXPECT_EQ(test::errorOf([&] { volume->openEntry("disc.iso/FAR.TXT", root[1].ref); }),
               ErrorNumber::InputPastEndOfFile);
+}
+
+// On a drive every read costs a seek: telling a disc without UDF looks at each session's
+// recognition area once.
+TEST(IsoVolume, UdfRecognitionAreaIsReadOncePerSession)
+{
+    const auto image = test::plainImage({}, 300);
+    const struct
+    {
+        const char* name;
+        std::uint64_t sessionStart;
+        int reads;
+    } rows[] = {{"one session", 0, 1}, {"a later session, then the first", 100, 2}};
+    for (const auto& row : rows) {
+        const test::CountingSource source(image);
+        EXPECT_FALSE(udf::hasUdfRecognition(source, row.sessionStart)) << row.name;
+        EXPECT_EQ(source.reads(), row.reads) << row.name;
+    }
 }
 
 TEST(IsoVolume, ADiscWithoutAnIsoTreeNamesTheReason)
