@@ -19,6 +19,12 @@ std::string_view ArchiveReader::fileNameView(std::int32_t FileNum) const
     return m_nameCopy;
 }
 
+ListedEntry ArchiveReader::listedEntry(std::int32_t FileNum) const
+{
+    const std::string_view name = fileNameView(FileNum);
+    return {name, IsDir(FileNum), false};
+}
+
 bool ArchiveReader::InvalidFileNum(std::int32_t FileNum) const
 {
     return FileNum == 0 || FileNum > m_state.EntryCount || m_state.ReadStatus == 0;

@@ -32,6 +32,16 @@ struct ReadContext
     common::StopCheck& stop = common::neverStop();
 };
 
+// An entry as a listing shows it, fetched in one call: the name (valid until the next call
+// or read), whether it is a folder, and whether the reader, which checked the name when
+// it decoded it, found it fit for a report line as it is (common::TextCheck::LineSafe).
+struct ListedEntry
+{
+    std::string_view name;
+    bool isFolder = false;
+    bool lineSafe = false;
+};
+
 // A date-time as days since 1899-12-30 (0 is the zero date-time).
 using DateTime = double;
 
@@ -57,6 +67,9 @@ public:
     virtual std::string FileName(std::int32_t FileNum) const = 0;
     // FileName without a copy, valid until the next call or read: for listing many entries.
     virtual std::string_view fileNameView(std::int32_t FileNum) const;
+    // fileNameView and IsDir together, for listing many entries; a number that names no
+    // entry gives an empty name.
+    virtual ListedEntry listedEntry(std::int32_t FileNum) const;
     virtual std::string CommentsFile(std::int32_t FileNum) const = 0;
     virtual std::string CommentsPack() const = 0;
     virtual bool IsDir(std::int32_t FileNum) const = 0;

@@ -9,12 +9,8 @@
 namespace tarvelo::archive {
 namespace {
 
-// A handle is a block number and an offset in it; a block holds at most 1 MiB unless one
-// pair of texts alone is larger, and then it has a block of its own at offset 0.
-constexpr unsigned kOffsetBits = 20;
-constexpr std::size_t kLargestBlock = std::size_t{1} << kOffsetBits;
 constexpr std::size_t kFirstBlock = 16 * 1024;
-constexpr std::size_t kMaxBlocks = std::size_t{1} << (32 - kOffsetBits);
+constexpr std::size_t kMaxBlocks = std::size_t{1} << (32 - TextArena::kOffsetBits);
 constexpr std::size_t kMaxLengthSize = 5; // a 32-bit length, 7 bits a byte
 
 char* putLength(char* out, std::size_t length) noexcept
@@ -43,13 +39,8 @@ std::string_view takeText(const char*& p) noexcept
 
 } // namespace
 
-char* TextArena::room(std::size_t size)
+char* TextArena::newBlock(std::size_t size)
 {
-    if (!m_blocks.empty()) {
-        Block& last = m_blocks.back();
-        const bool addressable = last.used < kLargestBlock;
-        if (addressable && last.capacity - last.used >= size) return last.bytes.get() + last.used;
-    }
     if (m_blocks.size() == kMaxBlocks)
         throw Error(ErrorNumber::Overflow, "more names than one listing can hold");
     const std::size_t grown = m_blocks.empty() ? kFirstBlock : m_blocks.back().capacity * 2;

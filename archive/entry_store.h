@@ -50,6 +50,10 @@ class TextArena
 {
   public:
     using Handle = std::uint32_t;
+    // A handle is a block number and an offset in it; a block holds at most 1 MiB unless
+    // one pair of texts alone is larger, and then it has a block of its own at offset 0.
+    static constexpr unsigned kOffsetBits = 20;
+    static constexpr std::size_t kLargestBlock = std::size_t{1} << kOffsetBits;
 
     // Stores a name and a comment; fails with the overflow error past 4 GiB of text.
     Handle add(std::string_view name, std::string_view comment);
@@ -65,7 +69,17 @@ class TextArena
         std::size_t used = 0;
     };
 
-    char* room(std::size_t size);
+    // Where size bytes fit in the last block, starting a new block when they do not.
+    char* room(std::size_t size)
+    {
+        if (!m_blocks.empty()) {
+            const Block& last = m_blocks.back();
+            if (last.used < kLargestBlock && last.capacity - last.used >= size)
+                return last.bytes.get() + last.used;
+        }
+        return newBlock(size);
+    }
+    char* newBlock(std::size_t size);
     const char* at(Handle handle) const noexcept;
 
     std::vector<Block> m_blocks;

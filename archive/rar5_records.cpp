@@ -80,7 +80,7 @@ std::optional<Vint> decodeVint(Bytes bytes)
     return std::nullopt;
 }
 
-std::uint64_t FieldCursor::vint()
+std::uint64_t FieldCursor::longVint()
 {
     const auto v = decodeVint(rest());
     if (!v) rar::throwDamaged("header field runs past its header");

@@ -54,12 +54,19 @@ class FieldCursor
 public:
     explicit FieldCursor(Bytes bytes) : m_bytes(bytes) {}
 
-    std::uint64_t vint();
+    // Most fields fit one byte: those are taken inline.
+    std::uint64_t vint()
+    {
+        if (m_at < m_bytes.size() && m_bytes[m_at] < 0x80) return m_bytes[m_at++];
+        return longVint();
+    }
     std::uint32_t u32();
     Bytes bytes(std::uint64_t count);
     Bytes rest() const noexcept { return m_bytes.subspan(m_at); }
 
 private:
+    std::uint64_t longVint();
+
     Bytes m_bytes;
     std::size_t m_at = 0;
 };

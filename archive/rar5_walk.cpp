@@ -29,12 +29,14 @@ std::optional<HeaderSpan> locateHeader(ReadWindow& window, std::uint64_t at)
 }
 
 void addFileEntry(const rar5::Header& header, std::uint64_t dataAt,
-                  const common::CodePage& oemCodePage, WalkListener& listener)
+                  const common::CodePage& oemCodePage, WalkListener& listener, std::string& scratch)
 {
     rar5::FileHead head = rar5::decodeFileHead(header);
-    head.entry.FileName = utf8OrOem(head.name, true, oemCodePage);
+    const DecodedText name = utf8OrOem(head.name, true, oemCodePage, scratch);
+    head.entry.FileName = name.text;
+    head.entry.FileNameLineSafe = name.lineSafe;
     head.entry.DataPos = static_cast<std::int64_t>(dataAt) + 1;
-    listener.fileEntry(std::move(head.entry));
+    listener.fileEntry(head.entry);
 }
 
 } // namespace
@@ -42,13 +44,15 @@ void addFileEntry(const rar5::Header& header, std::uint64_t dataAt,
 void walkRar5Blocks(ReadWindow& window, const common::CodePage& oemCodePage, WalkListener& listener)
 {
     std::uint64_t at = kRar5Signature.size();
+    std::string nameScratch; // reused: most names need no copy, the rest no new buffer
     while (const auto where = locateHeader(window, at)) {
         const auto bytes = window.bytesAt(where->at, static_cast<std::size_t>(where->size));
         if (!bytes) return;
         const rar5::Header header = rar5::decodeHeader(*bytes);
         const std::uint64_t dataAt = where->at + where->size;
         if (header.type == rar5::kEncryptionHeader || header.type == rar5::kEndHeader) return;
-        if (header.type == rar5::kFileHeader) addFileEntry(header, dataAt, oemCodePage, listener);
+        if (header.type == rar5::kFileHeader)
+            addFileEntry(header, dataAt, oemCodePage, listener, nameScratch);
         if (header.dataSize > window.size() - dataAt) return;
         at = dataAt + header.dataSize;
     }

@@ -105,23 +105,29 @@ std::string decodeCompactName(Bytes legacy, Bytes encoded)
     return utf8FromUtf16(CompactNameDecoder(legacy, encoded).decode());
 }
 
-std::string utf8OrOem(Bytes bytes, bool utf8Writer, const common::CodePage& oemCodePage)
+DecodedText utf8OrOem(Bytes bytes, bool utf8Writer, const common::CodePage& oemCodePage,
+                      std::string& scratch)
 {
-    if (utf8Writer && common::isValidUtf8(bytes)) return std::string(bytes.begin(), bytes.end());
-    return oemCodePage.toUtf8(bytes);
+    const common::TextCheck check = common::checkText(bytes);
+    if (utf8Writer && check != common::TextCheck::NotUtf8)
+        return {{reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                common::keptByLineSafe(check)};
+    return oemText(bytes, check, oemCodePage, scratch);
 }
 
-std::string decodeFileName(Bytes field, std::uint16_t headFlags, std::uint8_t hostOs,
-                           const common::CodePage& oemCodePage)
+DecodedText decodeFileName(Bytes field, std::uint16_t headFlags, std::uint8_t hostOs,
+                           const common::CodePage& oemCodePage, std::string& scratch)
 {
     const bool utf8Host = hostOs == kHostUnix;
-    if ((headFlags & kFileHeadUnicode) == 0) return utf8OrOem(field, utf8Host, oemCodePage);
+    if ((headFlags & kFileHeadUnicode) == 0)
+        return utf8OrOem(field, utf8Host, oemCodePage, scratch);
 
     const auto zero = std::find(field.begin(), field.end(), 0);
-    if (zero == field.end()) return utf8OrOem(field, true, oemCodePage);
+    if (zero == field.end()) return utf8OrOem(field, true, oemCodePage, scratch);
     const Bytes legacy(field.begin(), zero);
-    std::string name = decodeCompactName(legacy, Bytes(zero + 1, field.end()));
-    return name.empty() ? utf8OrOem(legacy, utf8Host, oemCodePage) : name;
+    scratch = decodeCompactName(legacy, Bytes(zero + 1, field.end()));
+    return scratch.empty() ? utf8OrOem(legacy, utf8Host, oemCodePage, scratch)
+                           : checkedText(scratch);
 }
 
 } // namespace tarvelo::archive::rar

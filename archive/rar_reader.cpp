@@ -28,6 +28,7 @@ std::uint8_t traitsOf(const RarEntry& e)
     std::uint8_t traits = 0;
     if (hasFlags(e, rar::kFileHeadDirectory)) traits |= RarRecord::kDirectory;
     if (hasFlags(e, rar::kFileHeadPassword)) traits |= RarRecord::kPassword;
+    if (e.FileNameLineSafe) traits |= RarRecord::kLineSafeName;
     return traits;
 }
 
@@ -80,7 +81,7 @@ void Cls_Rar::archiveHeader(RarArchiveHeader header)
     m_archiveHeader = std::move(header);
 }
 
-void Cls_Rar::fileEntry(RarEntry entry)
+void Cls_Rar::fileEntry(const RarEntry& entry)
 {
     const std::int32_t count = common::checkedAdd(m_state.EntryCount, std::int32_t{1});
     if (count == 1) {
@@ -114,6 +115,14 @@ std::string_view Cls_Rar::fileNameView(std::int32_t FileNum) const
 {
     const RarRecord* e = entry(FileNum);
     return e ? m_texts.name(e->texts) : std::string_view();
+}
+
+ListedEntry Cls_Rar::listedEntry(std::int32_t FileNum) const
+{
+    const RarRecord* e = entry(FileNum);
+    if (!e) return {};
+    return {m_texts.name(e->texts), (e->traits & RarRecord::kDirectory) != 0,
+            (e->traits & RarRecord::kLineSafeName) != 0};
 }
 
 std::string Cls_Rar::CommentsFile(std::int32_t FileNum) const

@@ -18,6 +18,7 @@ struct RarRecord
 {
     static constexpr std::uint8_t kDirectory = 0x01;
     static constexpr std::uint8_t kPassword = 0x02;
+    static constexpr std::uint8_t kLineSafeName = 0x04; // see ListedEntry::lineSafe
 
     std::uint32_t packSize;
     std::uint32_t unpSize;
@@ -45,6 +46,7 @@ public:
     bool CanUnpack() const override { return false; }
     std::string FileName(std::int32_t FileNum) const override;
     std::string_view fileNameView(std::int32_t FileNum) const override;
+    ListedEntry listedEntry(std::int32_t FileNum) const override;
     std::string CommentsFile(std::int32_t FileNum) const override;
     std::string CommentsPack() const override { return m_archiveHeader.ArcComment; }
     bool IsDir(std::int32_t FileNum) const override;
@@ -61,7 +63,7 @@ public:
 
 private:
     void archiveHeader(RarArchiveHeader header) override;
-    void fileEntry(RarEntry entry) override;
+    void fileEntry(const RarEntry& entry) override;
 
     // Record FileNum, or nothing when the number names no entry (error 9 when negative).
     const RarRecord* entry(std::int32_t FileNum) const;

@@ -7,13 +7,15 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "common/little_endian.h"
 
 namespace tarvelo::archive {
 
-// One file header as the reader keeps it. Numbers keep the archive's bits in signed
-// fields of the record's width; the high size words sit beside the low ones.
+// One file header as a walk hands it over. Numbers keep the archive's bits in signed
+// fields of the record's width; the high size words sit beside the low ones. The texts
+// are views, valid while the walk's listener looks at the entry.
 struct RarEntry
 {
     std::int16_t HeadCrc = 0;
@@ -33,8 +35,9 @@ struct RarEntry
     std::int32_t Attr = 0;
     std::int32_t HighPackSize = 0;
     std::int32_t HighUnpSize = 0;
-    std::string FileName;
-    std::string FileComment;
+    std::string_view FileName;
+    bool FileNameLineSafe = false; // see DecodedText::lineSafe
+    std::string_view FileComment;
     std::int64_t DataPos = 0; // 1-based file position of the packed data
 };
 

@@ -73,10 +73,16 @@ private:
         std::optional<FileHead> head = decodeFileHead(header, block);
         if (!head) throwDamaged("file name runs past its block header");
         RarEntry& entry = head->entry;
-        entry.FileName = decodeFileName(head->name, header.headFlags, entry.HostOs, m_oemCodePage);
-        entry.FileComment = commentText(head->commentBlock);
+        const DecodedText name = decodeFileName(head->name, header.headFlags, entry.HostOs,
+                                                m_oemCodePage, m_nameScratch);
+        entry.FileName = name.text;
+        entry.FileNameLineSafe = name.lineSafe;
+        if (!head->commentBlock.empty()) {
+            m_commentScratch = commentText(head->commentBlock);
+            entry.FileComment = m_commentScratch;
+        }
         entry.DataPos = static_cast<std::int64_t>(dataAt) + 1;
-        m_listener.fileEntry(std::move(entry));
+        m_listener.fileEntry(entry);
     }
 
     // Packed comments stay empty: reading them would mean unpacking.
@@ -89,6 +95,8 @@ private:
     ReadWindow& m_window;
     const common::CodePage& m_oemCodePage;
     WalkListener& m_listener;
+    std::string m_nameScratch; // reused: most names need no copy, the rest no new buffer
+    std::string m_commentScratch;
 };
 
 } // namespace

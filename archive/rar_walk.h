@@ -14,7 +14,7 @@ class WalkListener
 public:
     virtual ~WalkListener() = default;
     virtual void archiveHeader(RarArchiveHeader header) = 0;
-    virtual void fileEntry(RarEntry entry) = 0;
+    virtual void fileEntry(const RarEntry& entry) = 0;
 };
 
 // Walks the blocks of a RAR 1.5 to 4.x archive from the block after the marker. Ends

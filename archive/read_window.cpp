@@ -11,12 +11,6 @@ ReadWindow::ReadWindow(const platform::ByteSource& source, common::StopCheck& st
 {
 }
 
-bool ReadWindow::holds(std::uint64_t offset, std::size_t count) const noexcept
-{
-    return offset >= m_start && offset - m_start <= m_filled &&
-           count <= m_filled - (offset - m_start);
-}
-
 void ReadWindow::reserve(std::size_t count)
 {
     if (count <= m_capacity) return;
@@ -26,22 +20,20 @@ void ReadWindow::reserve(std::size_t count)
     m_capacity = count;
 }
 
-std::optional<std::span<const std::uint8_t>> ReadWindow::bytesAt(std::uint64_t offset,
-                                                                 std::size_t count)
+std::optional<std::span<const std::uint8_t>> ReadWindow::fetch(std::uint64_t offset,
+                                                               std::size_t count)
 {
     if (offset > m_size || count > m_size - offset) return std::nullopt;
-    if (!holds(offset, count)) {
-        m_stop.now();
-        // count fits in the file, so no chunk is ever larger than the file or a header.
-        const auto fill = static_cast<std::size_t>(
-            std::min<std::uint64_t>(std::max(count, m_chunkSize), m_size - offset));
-        reserve(fill);
-        m_filled = 0;
-        m_source.readAt(offset, {m_buffer.get(), fill});
-        m_start = offset;
-        m_filled = fill;
-    }
-    return std::span<const std::uint8_t>(m_buffer.get() + (offset - m_start), count);
+    m_stop.now();
+    // count fits in the file, so no chunk is ever larger than the file or a header.
+    const auto fill = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max(count, m_chunkSize), m_size - offset));
+    reserve(fill);
+    m_filled = 0;
+    m_source.readAt(offset, {m_buffer.get(), fill});
+    m_start = offset;
+    m_filled = fill;
+    return std::span<const std::uint8_t>(m_buffer.get(), count);
 }
 
 std::optional<std::span<const std::uint8_t>> ReadWindow::peek(std::uint64_t offset,

@@ -29,14 +29,27 @@ class ReadWindow
 
     // The count bytes at offset, valid until the next call; nothing when they pass the
     // end of the file.
-    std::optional<std::span<const std::uint8_t>> bytesAt(std::uint64_t offset, std::size_t count);
+    // Inline where the window holds them: a directory walk asks for every header.
+    std::optional<std::span<const std::uint8_t>> bytesAt(std::uint64_t offset, std::size_t count)
+    {
+        if (holds(offset, count))
+            return std::span<const std::uint8_t>(m_buffer.get() + (offset - m_start), count);
+        return fetch(offset, count);
+    }
 
     // The same for a small record looked at once (a signature, an end record): read alone,
     // it costs no chunk, and it leaves the window where it was.
     std::optional<std::span<const std::uint8_t>> peek(std::uint64_t offset, std::size_t count);
 
   private:
-    bool holds(std::uint64_t offset, std::size_t count) const noexcept;
+    bool holds(std::uint64_t offset, std::size_t count) const noexcept
+    {
+        return offset >= m_start && offset - m_start <= m_filled &&
+               count <= m_filled - (offset - m_start);
+    }
+
+    // bytesAt for bytes the window does not hold: reads a chunk that starts with them.
+    std::optional<std::span<const std::uint8_t>> fetch(std::uint64_t offset, std::size_t count);
     void reserve(std::size_t count);
 
     const platform::ByteSource& m_source;

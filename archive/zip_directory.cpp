@@ -213,32 +213,8 @@ DirectoryPlace locateCentralDirectory(ReadWindow& window, common::NoticeSink& no
     return {start, window.size(), DirectoryPlace::kUncounted, {}};
 }
 
-void visitCentralHeaders(ReadWindow& window, const DirectoryPlace& place, std::uint64_t limit,
-                         CentralHeaderVisitor& visitor, common::NoticeSink& notices)
+void endAtDamage(std::uint64_t listed, const char* damage, common::NoticeSink& notices)
 {
-    limit = std::min(limit, place.entryCount);
-    std::uint64_t listed = 0;
-    const char* damage = nullptr;
-    for (std::uint64_t at = place.start; listed < limit; ++listed) {
-        const auto fixed = place.end - at >= kCentralHeaderSize
-                               ? window.bytesAt(at, kCentralHeaderSize)
-                               : std::nullopt;
-        if (!fixed || !hasSignature(*fixed, 0, kCentralHeaderSignature)) {
-            if (place.entryCount != DirectoryPlace::kUncounted)
-                damage = "it ends before the entries its end record counts";
-            break;
-        }
-        const CentralHeader header = decodeCentralHeader(fixed->first<kCentralHeaderSize>());
-        const std::size_t total = header.totalSize();
-        if (place.end - at < total) {
-            damage = "a header runs past its end";
-            break;
-        }
-        const auto whole = window.bytesAt(at, total);
-        visitor.centralHeader(header, whole->subspan(kCentralHeaderSize));
-        at += total;
-    }
-    if (!damage) return;
     if (listed == 0) fail(damage);
     notices.notice(damagedListingNotice(listed, damage));
 }

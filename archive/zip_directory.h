@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -30,19 +31,42 @@ struct DirectoryPlace
 // central directory to find.
 DirectoryPlace locateCentralDirectory(ReadWindow& window, common::NoticeSink& notices);
 
-// Receives each complete central header with the name, extra field and comment after it.
-class CentralHeaderVisitor
-{
-public:
-    virtual ~CentralHeaderVisitor() = default;
-    virtual void centralHeader(const CentralHeader& header, Bytes variable) = 0;
-};
+// Damage after `listed` headers: with some listed, notices hear of it; with none, it fails.
+void endAtDamage(std::uint64_t listed, const char* damage, common::NoticeSink& notices);
 
-// Hands the headers of the directory to visitor, at most `limit` of them and no more than
-// the end record counts. A header with another signature ends the directory; one whose
-// lengths run past its end, or a directory that ends before its count, is damage: with
-// headers before it they are kept and notices hear of it, without any it fails.
+// Hands the headers of the directory to visitor.centralHeader(const CentralHeader&, Bytes
+// variable), the name, extra field and comment after the fixed part, at most `limit` of
+// them and no more than the end record counts. A header with another signature ends the
+// directory; one whose lengths run past its end, or a directory that ends before its
+// count, is damage: with headers before it they are kept and notices hear of it, without
+// any it fails. A template: it runs once per entry, so the visitor's call is inlined.
+template <typename Visitor>
 void visitCentralHeaders(ReadWindow& window, const DirectoryPlace& place, std::uint64_t limit,
-                         CentralHeaderVisitor& visitor, common::NoticeSink& notices);
+                         Visitor& visitor, common::NoticeSink& notices)
+{
+    limit = std::min(limit, place.entryCount);
+    std::uint64_t listed = 0;
+    const char* damage = nullptr;
+    for (std::uint64_t at = place.start; listed < limit; ++listed) {
+        const auto fixed = place.end - at >= kCentralHeaderSize
+                               ? window.bytesAt(at, kCentralHeaderSize)
+                               : std::nullopt;
+        if (!fixed || !hasSignature(*fixed, 0, kCentralHeaderSignature)) {
+            if (place.entryCount != DirectoryPlace::kUncounted)
+                damage = "it ends before the entries its end record counts";
+            break;
+        }
+        const CentralHeader header = decodeCentralHeader(fixed->first<kCentralHeaderSize>());
+        const std::size_t total = header.totalSize();
+        if (place.end - at < total) {
+            damage = "a header runs past its end";
+            break;
+        }
+        const auto whole = window.bytesAt(at, total);
+        visitor.centralHeader(header, whole->subspan(kCentralHeaderSize));
+        at += total;
+    }
+    if (damage) endAtDamage(listed, damage, notices);
+}
 
 } // namespace tarvelo::archive::zip

@@ -9,14 +9,14 @@
 namespace tarvelo::archive::zip {
 namespace {
 
-std::string asText(Bytes bytes)
+std::string_view asText(Bytes bytes)
 {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 // The UTF-8 text of an Info-ZIP Unicode Path or Comment block, when the block was made
 // for raw: a writer that changed the plain field afterwards leaves a stale CRC.
-std::optional<std::string> unicodeBlockText(Bytes raw, std::uint16_t id, Bytes extra)
+std::optional<DecodedText> unicodeBlockText(Bytes raw, std::uint16_t id, Bytes extra)
 {
     constexpr std::size_t kTextAt = 5; // version byte, then the CRC-32 of the plain field
     const std::optional<Bytes> block = findExtraBlock(extra, id);
@@ -24,8 +24,9 @@ std::optional<std::string> unicodeBlockText(Bytes raw, std::uint16_t id, Bytes e
         return std::nullopt;
     if (le32(*block, 1) != common::crc32(raw)) return std::nullopt;
     const Bytes text = block->subspan(kTextAt);
-    if (!common::isValidUtf8(text)) return std::nullopt;
-    return asText(text);
+    const common::TextCheck check = common::checkText(text);
+    if (check == common::TextCheck::NotUtf8) return std::nullopt;
+    return DecodedText{asText(text), common::keptByLineSafe(check)};
 }
 
 bool fromUtf8Host(std::uint16_t versionMadeBy)
@@ -36,31 +37,30 @@ bool fromUtf8Host(std::uint16_t versionMadeBy)
 
 } // namespace
 
-std::string_view decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
-                                 const common::CodePage& oemCodePage, std::string& scratch)
+DecodedText decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
+                            const common::CodePage& oemCodePage, std::string& scratch)
 {
-    const std::string_view rawText(reinterpret_cast<const char*>(raw.data()), raw.size());
-    const bool utf8 = common::isValidUtf8(raw);
-    if (utf8 && (origin.flags & kFlagUtf8) != 0) return rawText;
-    if (std::optional<std::string> text = unicodeBlockText(raw, unicodeBlock, origin.extra)) {
-        scratch = std::move(*text);
-        return scratch;
-    }
-    if (utf8 && fromUtf8Host(origin.versionMadeBy)) return rawText;
-    scratch = oemCodePage.toUtf8(raw);
-    return scratch;
+    const common::TextCheck check = common::checkText(raw);
+    const bool utf8 = check != common::TextCheck::NotUtf8;
+    if (utf8 && (origin.flags & kFlagUtf8) != 0)
+        return {asText(raw), common::keptByLineSafe(check)};
+    if (std::optional<DecodedText> text = unicodeBlockText(raw, unicodeBlock, origin.extra))
+        return *text;
+    if (utf8 && fromUtf8Host(origin.versionMadeBy))
+        return {asText(raw), common::keptByLineSafe(check)};
+    return oemText(raw, check, oemCodePage, scratch);
 }
 
 std::string decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
                             const common::CodePage& oemCodePage)
 {
     std::string scratch;
-    return std::string(decodeEntryText(raw, unicodeBlock, origin, oemCodePage, scratch));
+    return std::string(decodeEntryText(raw, unicodeBlock, origin, oemCodePage, scratch).text);
 }
 
 std::string decodeArchiveComment(Bytes raw, const common::CodePage& oemCodePage)
 {
-    return common::isValidUtf8(raw) ? asText(raw) : oemCodePage.toUtf8(raw);
+    return common::isValidUtf8(raw) ? std::string(asText(raw)) : oemCodePage.toUtf8(raw);
 }
 
 } // namespace tarvelo::archive::zip

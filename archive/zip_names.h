@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/decoded_text.h"
 #include "archive/zip_records.h"
 #include "common/code_page.h"
 
@@ -24,10 +25,10 @@ struct TextOrigin
 std::string decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
                             const common::CodePage& oemCodePage);
 
-// The same as a view of raw when raw is the text, else of scratch, which it overwrites:
-// no copy for the usual name that is UTF-8 already.
-std::string_view decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
-                                 const common::CodePage& oemCodePage, std::string& scratch);
+// The same as a view of raw or of its Unicode block when that is the text, else of
+// scratch, which it overwrites: no copy for the usual name that is UTF-8 already.
+DecodedText decodeEntryText(Bytes raw, std::uint16_t unicodeBlock, const TextOrigin& origin,
+                          const common::CodePage& oemCodePage, std::string& scratch);
 
 // The archive comment has no flag or host of its own: UTF-8 when it is valid UTF-8,
 // else the OEM page.

@@ -22,7 +22,7 @@ std::uint32_t low32(std::uint64_t value)
 }
 
 // Turns each central header into a compact record and its texts.
-class EntryCollector final : public zip::CentralHeaderVisitor
+class EntryCollector
 {
   public:
     EntryCollector(RecordTable<ZipRecord>& entries, TextArena& texts,
@@ -31,7 +31,7 @@ class EntryCollector final : public zip::CentralHeaderVisitor
     {
     }
 
-    void centralHeader(const zip::CentralHeader& header, zip::Bytes variable) override
+    void centralHeader(const zip::CentralHeader& header, zip::Bytes variable)
     {
         m_stop.tick();
         const zip::Bytes name = variable.first(header.nameLength);
@@ -41,18 +41,20 @@ class EntryCollector final : public zip::CentralHeaderVisitor
         const zip::TextOrigin origin{header.flags, header.versionMadeBy, extra};
         const zip::Zip64Values real = zip::realValues(header, extra);
 
-        std::uint16_t traits = 0;
-        if (header.flags & zip::kFlagEncrypted) traits |= ZipRecord::kEncrypted;
-        if (real.compressedSize == 0) traits |= ZipRecord::kNoData;
-        const std::string_view nameText = zip::decodeEntryText(name, zip::kExtraUnicodePath, origin,
-                                                               m_oemCodePage, m_nameScratch);
+        const DecodedText nameText = zip::decodeEntryText(name, zip::kExtraUnicodePath, origin,
+                                                          m_oemCodePage, m_nameScratch);
         const std::string_view commentText =
             comment.empty() ? std::string_view()
                             : zip::decodeEntryText(comment, zip::kExtraUnicodeComment, origin,
-                                                   m_oemCodePage, m_commentScratch);
+                                                   m_oemCodePage, m_commentScratch)
+                                  .text;
+        std::uint16_t traits = 0;
+        if (header.flags & zip::kFlagEncrypted) traits |= ZipRecord::kEncrypted;
+        if (real.compressedSize == 0) traits |= ZipRecord::kNoData;
+        if (nameText.lineSafe) traits |= ZipRecord::kLineSafeName;
         m_entries.push_back({header.versionMadeBy, header.versionNeeded, header.method, traits,
                              header.crc32, low32(real.compressedSize), low32(real.uncompressedSize),
-                             m_texts.add(nameText, commentText)});
+                             m_texts.add(nameText.text, commentText)});
     }
 
   private:
@@ -63,6 +65,12 @@ class EntryCollector final : public zip::CentralHeaderVisitor
     std::string m_nameScratch;
     std::string m_commentScratch;
 };
+
+// A folder entry holds no data and its name ends in a slash.
+bool namesFolder(const ZipRecord& e, std::string_view name)
+{
+    return (e.traits & ZipRecord::kNoData) != 0 && !name.empty() && name.back() == '/';
+}
 
 std::uint8_t highByte(std::uint16_t value)
 {
@@ -125,12 +133,18 @@ std::string Cls_Zip::CommentsFile(std::int32_t FileNum) const
     return e ? std::string(m_texts.comment(e->texts)) : std::string();
 }
 
+ListedEntry Cls_Zip::listedEntry(std::int32_t FileNum) const
+{
+    const ZipRecord* e = entry(FileNum);
+    if (!e) return {};
+    const std::string_view name = m_texts.name(e->texts);
+    return {name, namesFolder(*e, name), (e->traits & ZipRecord::kLineSafeName) != 0};
+}
+
 bool Cls_Zip::IsDir(std::int32_t FileNum) const
 {
     const ZipRecord* e = entry(FileNum);
-    if (!e || !(e->traits & ZipRecord::kNoData)) return false;
-    const std::string_view name = m_texts.name(e->texts);
-    return !name.empty() && name.back() == '/';
+    return e && namesFolder(*e, m_texts.name(e->texts));
 }
 
 std::string Cls_Zip::Method(std::int32_t FileNum) const

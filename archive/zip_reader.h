@@ -16,6 +16,7 @@ struct ZipRecord
 {
     static constexpr std::uint16_t kEncrypted = 0x0001;
     static constexpr std::uint16_t kNoData = 0x0002; // compressed size 0, ZIP64 included
+    static constexpr std::uint16_t kLineSafeName = 0x0004; // see ListedEntry::lineSafe
 
     std::uint16_t versionMadeBy;
     std::uint16_t versionNeeded;
@@ -39,6 +40,7 @@ public:
     bool CanUnpack() const override { return true; }
     std::string FileName(std::int32_t FileNum) const override;
     std::string_view fileNameView(std::int32_t FileNum) const override;
+    ListedEntry listedEntry(std::int32_t FileNum) const override;
     std::string CommentsFile(std::int32_t FileNum) const override;
     std::string CommentsPack() const override { return m_state.ZipComment; }
     bool IsDir(std::int32_t FileNum) const override;

@@ -5,17 +5,6 @@
 
 namespace tarvelo::archive::zip {
 
-bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept
-{
-    return at <= bytes.size() && bytes.size() - at >= kSignatureSize &&
-           le32(bytes, at) == signature;
-}
-
-std::size_t CentralHeader::totalSize() const noexcept
-{
-    return kCentralHeaderSize + std::size_t{nameLength} + extraLength + commentLength;
-}
-
 LocalHeader decodeLocalHeader(std::span<const std::uint8_t, kLocalHeaderSize> rec) noexcept
 {
     return {le32(rec, 18), le16(rec, 26), le16(rec, 28)};

@@ -53,7 +53,11 @@ using common::le32;
 using common::le64;
 
 // True when bytes hold the signature at offset at (false when they end before it).
-bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept;
+inline bool hasSignature(Bytes bytes, std::size_t at, std::uint32_t signature) noexcept
+{
+    return at <= bytes.size() && bytes.size() - at >= kSignatureSize &&
+           le32(bytes, at) == signature;
+}
 
 // The local header fields the walk over local headers needs.
 struct LocalHeader
@@ -83,7 +87,10 @@ struct CentralHeader
     std::uint32_t localHeaderOffset = 0;
 
     // The fixed part plus name, extra field and comment.
-    std::size_t totalSize() const noexcept;
+    std::size_t totalSize() const noexcept
+    {
+        return kCentralHeaderSize + std::size_t{nameLength} + extraLength + commentLength;
+    }
 };
 
 struct EndRecord

@@ -67,6 +67,12 @@ std::optional<CodePage> CodePage::byName(const std::string& name)
         glyph.size = static_cast<std::uint8_t>(text.size());
         std::copy(text.begin(), text.end(), glyph.bytes.begin());
     }
+    page.m_keepsPrintableAscii = true;
+    for (unsigned byte = 0x20; byte < 0x7F; ++byte) {
+        const Glyph& glyph = page.m_glyphs[byte];
+        if (glyph.size != 1 || static_cast<unsigned char>(glyph.bytes[0]) != byte)
+            page.m_keepsPrintableAscii = false;
+    }
     return page;
 }
 

@@ -23,6 +23,10 @@ public:
     const std::string& name() const noexcept { return m_name; }
     std::string toUtf8(std::span<const std::uint8_t> bytes) const;
 
+    // True when every printable ASCII byte (0x20 to 0x7E) stands for itself, as in the DOS
+    // and Windows pages: text of those bytes alone needs no decoding.
+    bool keepsPrintableAscii() const noexcept { return m_keepsPrintableAscii; }
+
 private:
     struct Glyph
     {
@@ -34,6 +38,7 @@ private:
 
     std::string m_name;
     std::array<Glyph, 256> m_glyphs{};
+    bool m_keepsPrintableAscii = false;
 };
 
 } // namespace tarvelo::common

@@ -1,41 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/text.h"
 
+#include "common/text_scan.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace tarvelo::common {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-constexpr std::uint64_t kHighBits = 0x8080808080808080;
-
-std::uint64_t word(const char* at) noexcept
-{
-    std::uint64_t w;
-    std::memcpy(&w, at, sizeof w);
-    return w;
-}
-
-// High bit set in each byte below n (n <= 0x80), possibly also above one that is; so the
-// word holds such a byte exactly when the result is not zero.
-constexpr std::uint64_t bytesBelow(std::uint64_t w, std::uint8_t n) noexcept
-{
-    return (w - kEveryByte * n) & ~w & kHighBits;
-}
-
-// True when all eight bytes of w are printable ASCII (U+0020 to U+007E): names are mostly
-// made of it, so it is checked a word at a time.
-constexpr bool printableAscii(std::uint64_t w) noexcept
-{
-    return ((w & kHighBits) | bytesBelow(w, 0x20) | bytesBelow(w ^ (kEveryByte * 0x7F), 1)) == 0;
-}
-
-constexpr bool ascii(std::uint64_t w) noexcept
-{
-    return (w & kHighBits) == 0;
-}
 
 // True for a well-formed sequence that could break or disguise a report line: C0 and C1
 // controls, DEL, the line and paragraph separators, and the bidirectional embeddings,
@@ -103,25 +76,41 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-bool isValidUtf8(std::string_view bytes)
+TextCheck checkTextBySequence(std::string_view text)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t size = bytes.size();
-    for (std::size_t at = 0; at < size;) {
-        if (p[at] < 0x80) {
-            at += size - at >= sizeof(std::uint64_t) && ascii(word(bytes.data() + at)) ? 8 : 1;
-            continue;
-        }
-        const std::size_t length = sequenceLength(p + at, size - at);
-        if (length == 0) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    bool lineSafe = true;
+    bool printable = true;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = sequenceLength(p + at, text.size() - at);
+        if (length == 0) return TextCheck::NotUtf8;
+        if (breaksALine(text.substr(at, length))) lineSafe = false;
+        if (length > 1) printable = false;
         at += length;
     }
-    return true;
+    if (!lineSafe) return TextCheck::Utf8;
+    return printable ? TextCheck::PrintableAscii : TextCheck::LineSafe;
+}
+
+TextCheck checkText(std::string_view text)
+{
+    const std::optional<TextCheck> fast = fastCheck(text);
+    return fast ? *fast : checkTextBySequence(text);
+}
+
+TextCheck checkText(std::span<const std::uint8_t> bytes)
+{
+    return checkText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    return checkText(bytes) != TextCheck::NotUtf8;
 }
 
 bool isValidUtf8(std::span<const std::uint8_t> bytes)
 {
-    return isValidUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return checkText(bytes) != TextCheck::NotUtf8;
 }
 
 std::string lineSafe(std::string_view text)
@@ -133,19 +122,16 @@ std::string lineSafe(std::string_view text)
 
 void appendLineSafe(std::string& out, std::string_view text)
 {
+    if (fastCheck(text)) {
+        out.append(text);
+        return;
+    }
     out.reserve(out.size() + text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
     std::size_t kept = 0; // text before this is in out already
-    for (std::size_t at = 0; at < size;) {
-        if (p[at] >= 0x20 && p[at] < 0x7F) {
-            const bool wholeWord =
-                size - at >= sizeof(std::uint64_t) && printableAscii(word(text.data() + at));
-            at += wholeWord ? 8 : 1;
-            continue;
-        }
-        const std::size_t length = sequenceLength(p + at, size - at);
-        if (length > 1 && !breaksALine(text.substr(at, length))) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = sequenceLength(p + at, text.size() - at);
+        if (length > 0 && !breaksALine(text.substr(at, length))) {
             at += length;
             continue;
         }

@@ -14,6 +14,31 @@ void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8(std::span<const std::uint8_t> bytes);
 
+// What a text is fit for: not UTF-8; valid UTF-8 that lineSafe would change; text that
+// lineSafe keeps as it is, so it can stand on a report line without a second look; and,
+// the narrowest, printable ASCII alone (U+0020 to U+007E), which most code pages also
+// keep as it is.
+enum class TextCheck : std::uint8_t
+{
+    NotUtf8,
+    Utf8,
+    LineSafe,
+    PrintableAscii,
+};
+
+constexpr bool keptByLineSafe(TextCheck check) noexcept
+{
+    return check >= TextCheck::LineSafe;
+}
+
+// Finds it in one pass, eight bytes at a time where it can.
+TextCheck checkText(std::string_view text);
+TextCheck checkText(std::span<const std::uint8_t> bytes);
+
+// The same, one UTF-8 sequence at a time: what checkText falls back to when its fast
+// scan cannot tell (a four-byte sequence, or anything that is not line-safe).
+TextCheck checkTextBySequence(std::string_view text);
+
 // Text fit to stand on one report line: every invalid UTF-8 sequence, every C0 and C1
 // control character (NUL, TAB, CR, LF, NEL and the rest), DEL, the line and paragraph
 // separators (U+2028, U+2029) and the bidirectional controls (U+202A to U+202E,

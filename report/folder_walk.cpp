@@ -143,18 +143,23 @@ void FolderWalk::listArchive(archive::ArchiveReader& reader, std::string_view he
     m_out.line(kArchiveLevel, heading);
     m_out.line(kArchiveLevel, "Total files/folders: ", std::to_string(count));
     m_out.line(kArchiveLevel, "Files:");
-    std::string name;
-    bool isFolder = false;
+    std::string safeName;
+    archive::ListedEntry entry;
     for (std::int64_t wide = 1; wide <= count; ++wide) {
         const auto number = static_cast<std::int32_t>(wide);
         const bool read = guardedRead(m_skipped, path, [&] {
-            isFolder = reader.IsDir(number);
-            name.clear();
-            common::appendLineSafe(name, reader.fileNameView(number));
-            if (m_inventory) tellEntry(reader, number, name, isFolder);
+            entry = reader.listedEntry(number);
+            // A name the reader found line-safe when it decoded it is not checked again.
+            if (!entry.lineSafe) {
+                safeName.clear();
+                common::appendLineSafe(safeName, entry.name);
+                entry.name = safeName;
+            }
+            if (m_inventory) tellEntry(reader, number, entry.name, entry.isFolder);
         });
         if (!read) return;
-        m_out.line(kEntryLevel, isFolder ? std::string_view("[DIR] ") : std::string_view(), name);
+        m_out.line(kEntryLevel, entry.isFolder ? std::string_view("[DIR] ") : std::string_view(),
+                   entry.name);
     }
 }
 

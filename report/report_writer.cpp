@@ -4,6 +4,8 @@
 #include "common/text.h"
 #include "report/size_text.h"
 
+#include <algorithm>
+
 namespace tarvelo::report {
 namespace {
 
@@ -15,18 +17,39 @@ constexpr std::string_view kFileLine = "--------------------";
 
 } // namespace
 
-ReportWriter::ReportWriter(platform::PendingFile& file) : m_file(file)
+ReportWriter::ReportWriter(platform::PendingFile& file)
+    : m_file(file), m_buffer(std::make_unique_for_overwrite<char[]>(kChunkBytes))
 {
-    m_buffer.reserve(kChunkBytes + kChunkBytes / 4);
 }
 
+// A line that fits is copied in whole, with no check per piece: archive listings write
+// millions of them.
 void ReportWriter::line(int level, std::string_view label, std::string_view value)
 {
-    m_buffer.append(static_cast<std::size_t>(level), '\t');
-    m_buffer.append(label);
-    m_buffer.append(value);
-    m_buffer.append(kLineEnd);
-    if (m_buffer.size() >= kChunkBytes) flush();
+    const auto tabs = static_cast<std::size_t>(level);
+    if (tabs + label.size() + value.size() + kLineEnd.size() > kChunkBytes - m_used) {
+        appendInPieces(std::string(tabs, '\t'));
+        appendInPieces(label);
+        appendInPieces(value);
+        appendInPieces(kLineEnd);
+        return;
+    }
+    char* out = std::fill_n(m_buffer.get() + m_used, tabs, '\t');
+    out = std::copy(label.begin(), label.end(), out);
+    out = std::copy(value.begin(), value.end(), out);
+    out = std::copy(kLineEnd.begin(), kLineEnd.end(), out);
+    m_used = static_cast<std::size_t>(out - m_buffer.get());
+}
+
+void ReportWriter::appendInPieces(std::string_view text)
+{
+    while (!text.empty()) {
+        if (m_used == kChunkBytes) flush();
+        const std::size_t piece = std::min(text.size(), kChunkBytes - m_used);
+        std::copy_n(text.begin(), piece, m_buffer.get() + m_used);
+        m_used += piece;
+        text.remove_prefix(piece);
+    }
 }
 
 void ReportWriter::sectionLine()
@@ -41,9 +64,9 @@ void ReportWriter::fileLine()
 
 void ReportWriter::flush()
 {
-    if (m_buffer.empty()) return;
-    m_file.write(m_buffer);
-    m_buffer.clear();
+    if (m_used == 0) return;
+    m_file.write({m_buffer.get(), m_used});
+    m_used = 0;
 }
 
 void writeHeader(ReportWriter& out, const platform::VolumeFacts& facts, DiscTotals totals,

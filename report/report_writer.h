@@ -5,6 +5,7 @@
 #include "platform/volume.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,8 +32,12 @@ class ReportWriter
     void flush();       // hands everything gathered to the file
 
   private:
+    // Appends text that may not fit in the room left, in as many pieces as it takes.
+    void appendInPieces(std::string_view text);
+
     platform::PendingFile& m_file;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_buffer; // never zero-filled: lines overwrite it
+    std::size_t m_used = 0;
 };
 
 struct DiscTotals

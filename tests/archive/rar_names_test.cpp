@@ -53,6 +53,8 @@ TEST(RarCompactName, Codes)
             << c.name;
 }
 
+// Each name also says whether it can go on a report line as it is, whichever way it
+// was decoded.
 TEST(RarFileName, EncodingByFlagAndHost)
 {
     const auto& cp852 = common::CodePage::defaultOem();
@@ -64,21 +66,43 @@ TEST(RarFileName, EncodingByFlagAndHost)
         std::uint16_t flags;
         std::uint8_t host;
         const char* expected;
+        bool lineSafe;
     } cases[] = {
-        {"OEM name from Windows", "\x9F\x61j", 0, 2, "čaj"},
-        {"UTF-8 bytes from Windows are OEM", "\xC5\xA1", 0, 2, "┼í"},
-        {"UTF-8 from UNIX", "\xC5\xA1kola", 0, 3, "škola"},
-        {"invalid UTF-8 from UNIX is OEM", "\x9F\x61j", 0, 3, "čaj"},
-        {"Unicode flag without a zero byte is UTF-8", "caf\xC3\xA9", unicode, 2, "café"},
+        {"OEM name from Windows", "\x9F\x61j", 0, 2, "čaj", true},
+        {"UTF-8 bytes from Windows are OEM", "\xC5\xA1", 0, 2, "┼í", true},
+        {"UTF-8 from UNIX", "\xC5\xA1kola", 0, 3, "škola", true},
+        {"invalid UTF-8 from UNIX is OEM", "\x9F\x61j", 0, 3, "čaj", true},
+        {"Unicode flag without a zero byte is UTF-8", "caf\xC3\xA9", unicode, 2, "café", true},
         {"Unicode flag with compact name", std::string("????\0\x04\x55\x42\x35\x41\x42", 11),
-         unicode, 2, "тест"},
-        {"compact part empty: legacy name", std::string("d\\x.txt\0", 8), unicode, 2, "d\\x.txt"},
-        {"separators stay as stored", "dir\\file", 0, 2, "dir\\file"},
-        {"empty name", "", 0, 2, ""},
+         unicode, 2, "тест", true},
+        {"compact part empty: legacy name", std::string("d\\x.txt\0", 8), unicode, 2, "d\\x.txt",
+         true},
+        {"separators stay as stored", "dir\\file", 0, 2, "dir\\file", true},
+        {"empty name", "", 0, 2, "", true},
+        {"OEM name with a carriage return", "a\rb", 0, 2, "a\rb", false},
+        {"UTF-8 from UNIX with a line separator", "a\u2028b", 0, 3, "a\u2028b", false},
+        {"UTF-8 from UNIX with a C1 control", "a\u0085b", 0, 3, "a\u0085b", false},
+        {"compact name with a line feed", std::string("ab\0\x00\x00\x61\x0A", 7), unicode, 2, "a\n",
+         false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(archive::rar::decodeFileName(raw(c.field), c.flags, c.host, cp852), c.expected)
-            << c.name;
+    for (const auto& c : cases) {
+        const Raw field = raw(c.field);
+        std::string scratch;
+        const archive::DecodedText name =
+            archive::rar::decodeFileName(field, c.flags, c.host, cp852, scratch);
+        EXPECT_EQ(name.text, c.expected) << c.name;
+        EXPECT_EQ(name.lineSafe, c.lineSafe) << c.name;
+    }
+}
+
+// Names of printable ASCII skip decoding only where the page keeps ASCII as it is.
+TEST(RarFileName, AsciiThroughAPageThatChangesIt)
+{
+    const auto ibm037 = common::CodePage::byName("IBM037");
+    ASSERT_TRUE(ibm037);
+    const Raw field = raw("ABC");
+    std::string scratch;
+    EXPECT_EQ(archive::rar::decodeFileName(field, 0, 2, *ibm037, scratch).text, "\u00A0âä");
 }
 
 } // namespace

@@ -112,6 +112,10 @@ TEST(ZipNames, TheOemPageIsTheCallers)
     ASSERT_TRUE(cp866);
     const TextOrigin origin{0, kDos, {}};
     EXPECT_EQ(decodeEntryText(bytesOf("\x8F\xE0\xA8"), kExtraUnicodePath, origin, *cp866), "При");
+    // ASCII bytes are decoded too where the page does not keep them (EBCDIC).
+    const auto ibm037 = common::CodePage::byName("IBM037");
+    ASSERT_TRUE(ibm037);
+    EXPECT_EQ(decodeEntryText(bytesOf("ABC"), kExtraUnicodePath, origin, *ibm037), "\u00A0âä");
 }
 
 } // namespace

@@ -33,6 +33,21 @@ TEST(CodePage, DecodesDosPagesThroughTheirTables)
     }
 }
 
+// An ASCII name may skip decoding only where the page keeps ASCII as it is: not in EBCDIC.
+TEST(CodePage, TellsWhetherPrintableAsciiStandsForItself)
+{
+    const struct
+    {
+        const char* page;
+        bool keeps;
+    } cases[] = {{"CP852", true}, {"CP437", true}, {"CP1250", true}, {"IBM037", false}};
+    for (const auto& c : cases) {
+        const auto page = CodePage::byName(c.page);
+        ASSERT_TRUE(page) << c.page;
+        EXPECT_EQ(page->keepsPrintableAscii(), c.keeps) << c.page;
+    }
+}
+
 TEST(CodePage, DefaultOemIsCp852)
 {
     EXPECT_EQ(CodePage::defaultOem().name(), "CP852");

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/code_page.h"
+
 namespace tarvelo::common {
 namespace {
 
@@ -47,6 +49,97 @@ TEST(LineSafe, KeepsValidTextAndReplacesWhatCouldBreakALine)
         EXPECT_EQ(lineSafe(c.in), c.out) << c.name;
         EXPECT_EQ(isValidUtf8(std::string_view(c.in)), c.validUtf8) << c.name;
     }
+}
+
+// The fast scan must agree with the sequence scan wherever a name's hard part falls
+// against the eight-byte words, so every row is tried behind 0 to 16 ASCII bytes.
+TEST(CheckText, FastScanAgreesWithTheSequenceScan)
+{
+    const std::optional<CodePage> cp437 = CodePage::byName("CP437");
+    ASSERT_TRUE(cp437);
+    const auto fromCp437 = [&](std::string_view raw) {
+        return cp437->toUtf8({reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size()});
+    };
+    using enum TextCheck;
+    const struct
+    {
+        const char* name;
+        std::string text;
+        TextCheck check;
+    } cases[] = {
+        {"empty", "", PrintableAscii},
+        {"exactly 8 bytes", "ABCDEFGH", PrintableAscii},
+        {"exactly 16 bytes", "folder00/file.tx", PrintableAscii},
+        {"two-byte sequence across a word", "ABCDEFG\xC3\xA9", LineSafe},
+        {"cut sequence at a word's end", "ABCDEFG\xC3", NotUtf8},
+        {"cut sequence before ASCII", "ABCDEFG\xC3X", NotUtf8},
+        {"stray continuation", "\x80", NotUtf8},
+        {"overlong two-byte", "\xC1\xBF", NotUtf8},
+        {"overlong three-byte", "\xE0\x80\xAF", NotUtf8},
+        {"overlong four-byte", "\xF0\x80\x80\xAF", NotUtf8},
+        {"surrogate", "\xED\xA0\x80", NotUtf8},
+        {"last before the surrogates", "\xED\x9F\xBF", LineSafe},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", NotUtf8},
+        {"lead byte F5", "\xF5\x80\x80\x80", NotUtf8},
+        {"four-byte", "\xF0\x9F\x98\x80", LineSafe},
+        {"U+10FFFF", "\xF4\x8F\xBF\xBF", LineSafe},
+        {"exactly 7 bytes", "ABCDEFG", PrintableAscii},
+        {"exactly 9 bytes", "ABCDEFGHI", PrintableAscii},
+        {"space and tilde", " ~", PrintableAscii},
+        {"tab", "a\tb", Utf8},
+        {"nul", std::string("a\0b", 3), Utf8},
+        {"delete", "a\x7F", Utf8},
+        {"next line", "\u0085", Utf8},
+        {"last C1 control", "\u009F", Utf8},
+        {"no-break space", "\u00A0", LineSafe},
+        {"line separator", "\u2028", Utf8},
+        {"paragraph separator", "\u2029", Utf8},
+        {"right-to-left override", "\u202E", Utf8},
+        {"first isolate", "\u2066", Utf8},
+        {"pop isolate", "\u2069", Utf8},
+        {"neighbours of the replaced ranges", "\u2026\u2027\u202F\u2065\u206A\u207F", LineSafe},
+        {"control after a four-byte sequence", "\xF0\x9F\x98\x80\n", Utf8},
+        {"invalid after a control", "\n\xFF", NotUtf8},
+        {"CP437 upper half", fromCp437("\x80\x81\x82\x9B\xC9\xCD\xBB\xE0\xF9\xFC\xFF"), LineSafe},
+        {"CP437 name with a control", fromCp437("A\x0D\x0A.TXT"), Utf8},
+        {"CP437 bytes taken raw", "\x80\x81\x82.TXT", NotUtf8},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t shift = 0; shift <= 16; ++shift) {
+            const std::string text = std::string(shift, 'x') + c.text;
+            EXPECT_EQ(checkTextBySequence(text), c.check) << c.name << " behind " << shift;
+            EXPECT_EQ(checkText(text), c.check) << c.name << " behind " << shift;
+            EXPECT_EQ(lineSafe(text) == text, keptByLineSafe(c.check))
+                << c.name << " behind " << shift;
+        }
+    }
+}
+
+// Every pair of bytes, with the third and fourth from the values where the ranges turn,
+// placed across a word boundary and inside a word, with whole words after them.
+TEST(CheckText, FastScanAgreesOnEveryShortSequence)
+{
+    const unsigned char thirds[] = {0x41, 0x80, 0x8F, 0x9F, 0xA0, 0xA5, 0xA6, 0xA7,
+                                    0xA8, 0xA9, 0xAA, 0xAE, 0xAF, 0xBF, 0xC2, 0xD0};
+    const unsigned char fourths[] = {0x41, 0x80, 0xBF};
+    std::size_t disagreements = 0;
+    for (const std::size_t before : {std::size_t{2}, std::size_t{6}}) {
+        std::string text = std::string(before, 'a') + "1234\xD0\xB8" + "bcdefgh";
+        for (unsigned first = 0; first < 256; ++first)
+            for (unsigned second = 0; second < 256; ++second)
+                for (const unsigned char third : thirds)
+                    for (const unsigned char fourth : fourths) {
+                        text[before] = static_cast<char>(first);
+                        text[before + 1] = static_cast<char>(second);
+                        text[before + 2] = static_cast<char>(third);
+                        text[before + 3] = static_cast<char>(fourth);
+                        if (checkText(text) != checkTextBySequence(text) && ++disagreements <= 5)
+                            ADD_FAILURE()
+                                << std::hex << first << " " << second << " " << unsigned{third}
+                                << " " << unsigned{fourth} << " after " << before;
+                    }
+    }
+    EXPECT_EQ(disagreements, 0u);
 }
 
 TEST(AsPathComponent, ReplacesWhatWouldNameAnotherFile)
