@@ -69,12 +69,24 @@ std::string fileObject(const Hit& hit)
     return xml + "      </fileobject>\n";
 }
 
-void writeDfxml(Catalog& catalog, const std::vector<DiscRecord>& discs, Chunks& out)
+// The document's head as the schema orders it: a Dublin Core type, the program, and the
+// discs read, one image_filename each, in the order of their volumes below.
+void writeDfxmlHead(const std::vector<DiscRecord>& discs, Chunks& out)
 {
     out.add("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<dfxml xmlns=\"http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML\" "
-            "version=\"1.0\">\n  <creator>\n    <program>tarvelo-catalog</program>\n"
-            "    <version>" TARVELO_VERSION "</version>\n  </creator>\n");
+            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" version=\"1.0\">\n"
+            "  <metadata>\n    <dc:type>Disc catalogue</dc:type>\n  </metadata>\n"
+            "  <creator>\n    <program>tarvelo-catalog</program>\n"
+            "    <version>" TARVELO_VERSION "</version>\n  </creator>\n  <source>\n");
+    for (const DiscRecord& disc : discs)
+        out.add("    " + element("image_filename", xmlText(disc.source)) + "\n");
+    out.add("  </source>\n");
+}
+
+void writeDfxml(Catalog& catalog, const std::vector<DiscRecord>& discs, Chunks& out)
+{
+    writeDfxmlHead(discs, out);
     for (const DiscRecord& disc : discs) {
         out.add("  <volume>\n");
         listEntries(catalog, {disc}, [&](const Hit& hit) { out.add(fileObject(hit)); });

@@ -135,6 +135,12 @@ TEST_F(CatalogProgram, AnAddedImageIsFoundShownWrittenAgainAndExported)
     ASSERT_EQ(run({"export", "1", "--format", "dfxml", "-o", dfxml}).exitStatus, 0);
     EXPECT_EQ(countOf(fileBytes(dfxml), "<fileobject>"),
               countOf(fileBytes(m_dir.path() / "export.jsonl"), "\n"));
+    // The head archivists' tools expect: a Dublin Core type, the program, the disc read.
+    const std::string exported = fileBytes(dfxml);
+    const std::regex head("<metadata>\\s*<dc:type>[^<]+</dc:type>\\s*</metadata>\\s*<creator>"
+                          "[^]*</creator>\\s*<source>\\s*<image_filename>" +
+                          (m_dir.path() / disc).string() + "</image_filename>\\s*</source>\\s*<volume>");
+    EXPECT_TRUE(std::regex_search(exported.substr(0, exported.find("<fileobject>")), head)) << exported;
     if (std::system("command -v xmllint >/dev/null") == 0) {
         EXPECT_EQ(std::system(("xmllint --noout '" + dfxml.string() + "'").c_str()), 0);
     }
