@@ -65,10 +65,11 @@ bool HeldListing::add(const archive::ArchiveReader& reader, std::int32_t number,
     // In the order the walk asks for them, so a failure comes where it would have come.
     // The name is copied before the next call can end its view; should the sizes fail,
     // the listing ends before this entry and its name is never looked at.
-    entry.isDir = reader.IsDir(number);
-    const std::string_view name = reader.fileNameView(number);
-    if (bytes() + sizeof(Entry) + name.size() > roomBytes) return false;
-    m_names += name;
+    const archive::ListedEntry listed = reader.listedEntry(number);
+    entry.isDir = listed.isFolder;
+    entry.lineSafe = listed.lineSafe;
+    if (bytes() + sizeof(Entry) + listed.name.size() > roomBytes) return false;
+    m_names += listed.name;
     entry.nameEnd = common::checkedCast<std::uint32_t>(m_names.size());
     if (withSizes) {
         entry.uncompressedSize = reader.UnCompressed_Size(number);
@@ -117,6 +118,13 @@ std::string_view HeldListingReader::fileNameView(std::int32_t FileNum) const
     if (found == nullptr) return {};
     const std::uint32_t begin = found == m_listing.m_entries.data() ? 0 : (found - 1)->nameEnd;
     return std::string_view(m_listing.m_names).substr(begin, found->nameEnd - begin);
+}
+
+archive::ListedEntry HeldListingReader::listedEntry(std::int32_t FileNum) const
+{
+    const HeldListing::Entry* found = entry(FileNum);
+    if (found == nullptr) return {};
+    return {fileNameView(FileNum), found->isDir, found->lineSafe};
 }
 
 std::string HeldListingReader::FileName(std::int32_t FileNum) const

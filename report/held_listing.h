@@ -38,6 +38,7 @@ class HeldListing
         std::int32_t compressedSize = 0;
         std::int32_t uncompressedSize = 0;
         bool isDir = false;
+        bool lineSafe = false; // as the reader found the name
     };
 
     // False when the entry would pass roomBytes.
@@ -66,6 +67,7 @@ class HeldListingReader final : public archive::NamesOnlyReader
                               const archive::ReadContext& context) override;
     std::string FileName(std::int32_t FileNum) const override;
     std::string_view fileNameView(std::int32_t FileNum) const override;
+    archive::ListedEntry listedEntry(std::int32_t FileNum) const override;
     bool IsDir(std::int32_t FileNum) const override;
     std::int32_t Compressed_Size(std::int32_t FileNum) const override;
     std::int32_t UnCompressed_Size(std::int32_t FileNum) const override;
