@@ -121,7 +121,8 @@ done
 rm -f "$add_catalog" "$add_catalog"-wal "$add_catalog"-shm
 
 reports_bytes=$(du -cb "$work"/reports/*.txt | tail -1 | cut -f1)
-catalog_bytes=$(cat "$catalog" "$catalog"-wal 2> /dev/null | wc -c)
+catalog_bytes=$(stat -c %s "$catalog")
+[[ ! -e $catalog-wal ]] || catalog_bytes=$((catalog_bytes + $(stat -c %s "$catalog-wal")))
 echo
 echo "catalogue: $discs discs x $entries entries"
 printf 'find: median %.1f ms over %d patterns x %d rounds (target under 50 ms)\n' \

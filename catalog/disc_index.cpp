@@ -46,10 +46,11 @@ DiscIndexWriter indexOfStoredEntries(Database& db, const DiscEntries& disc)
 bool sameNameIndex(Statement& stored, std::int64_t disc, const NameIndexWriter& names)
 {
     NameIndexWriter::Rows expected = names.rows();
-    stored.bind(1, disc);
+    const auto [first, last] = nameIndexRows(disc);
+    stored.bind(1, first).bind(2, last);
     bool same = true;
     while (same && stored.step()) {
-        const auto row = expected.find(stored.text(0));
+        const auto row = expected.find(static_cast<std::uint32_t>(stored.integer(0) - first));
         same = row != expected.end() && row->second == stored.blob(1);
         if (same) expected.erase(row);
     }
@@ -85,7 +86,8 @@ void DiscIndexWriter::write(Database& db, std::int64_t discId) const
 
 void removeDiscIndex(Database& db, std::int64_t discId)
 {
-    db.prepare("DELETE FROM name_trigram WHERE disc = ?").bind(1, discId).run();
+    const auto [first, last] = nameIndexRows(discId);
+    db.prepare("DELETE FROM name_trigram WHERE id BETWEEN ? AND ?").bind(1, first).bind(2, last).run();
     db.prepare("DELETE FROM disc_folders WHERE disc = ?").bind(1, discId).run();
 }
 
@@ -98,7 +100,7 @@ void buildDiscIndexes(Database& db)
 std::vector<std::string> checkDiscIndexes(Database& db)
 {
     std::vector<std::string> problems;
-    Statement names = db.prepare("SELECT trigram, entries FROM name_trigram WHERE disc = ? ORDER BY trigram");
+    Statement names = db.prepare("SELECT id, entries FROM name_trigram WHERE id BETWEEN ? AND ? ORDER BY id");
     Statement folders = db.prepare("SELECT folders FROM disc_folders WHERE disc = ?");
     for (const DiscEntries& disc : storedDiscs(db)) {
         std::optional<DiscIndexWriter> made;
@@ -117,7 +119,7 @@ std::vector<std::string> checkDiscIndexes(Database& db)
                                " does not match its folders");
         folders.reset();
     }
-    collect(db, "SELECT DISTINCT disc FROM name_trigram WHERE disc NOT IN (SELECT id FROM disc)",
+    collect(db, "SELECT DISTINCT id >> 32 FROM name_trigram WHERE id >> 32 NOT IN (SELECT id FROM disc)",
             "the name index holds entries of disc ", ", which is not in the catalogue", problems);
     collect(db, "SELECT disc FROM disc_folders WHERE disc NOT IN (SELECT id FROM disc)",
             "the folder table holds disc ", ", which is not in the catalogue", problems);

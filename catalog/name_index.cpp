@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <map>
 
 namespace tarvelo::catalog {
 namespace {
@@ -32,6 +31,23 @@ char32_t nextCodePoint(std::string_view text, std::size_t& at)
     for (int i = 0; i < more && at < text.size(); ++i)
         point = (point << 6) | (static_cast<unsigned char>(text[at++]) & 0x3FU);
     return point;
+}
+
+// The trigram's hash: the last step of splitmix64 over its three code points.
+std::uint32_t hashOf(std::uint64_t window)
+{
+    std::uint64_t x = window + 0x9E3779B97F4A7C15U;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9U;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBU;
+    return static_cast<std::uint32_t>((x ^ (x >> 31)) >> 32);
+}
+
+std::int64_t rowId(std::int64_t discId, std::uint32_t hash)
+{
+    if (discId <= 0 || discId > std::numeric_limits<std::int32_t>::max())
+        throw Error(ErrorNumber::Overflow, "disc number " + std::to_string(discId) +
+                                               " is beyond what the name index holds");
+    return discId * (std::int64_t{1} << 32) + hash;
 }
 
 [[noreturn]] void damaged()
@@ -81,57 +97,64 @@ void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
     for (std::size_t at = 0; at < key.size();) {
         window = ((window << 21) | nextCodePoint(key, at)) & kWindowMask;
         if (++characters < kTrigram) continue;
-        std::vector<std::uint32_t>& offsets = m_entries[window];
+        std::vector<std::uint32_t>& offsets = m_entries[hashOf(window)];
         if (offsets.empty() || offsets.back() != offset) offsets.push_back(offset);
     }
 }
 
-// Rows in key order (numbers in code point order are UTF-8 text in byte order), so
-// they go into the table's tree one after another.
+// Rows in id order, so they go into the table's tree one after another.
 template <typename OnRow>
 void NameIndexWriter::forEachRow(OnRow&& onRow) const
 {
-    std::vector<std::uint64_t> windows;
-    windows.reserve(m_entries.size());
-    for (const auto& entry : m_entries)
-        windows.push_back(entry.first);
-    std::sort(windows.begin(), windows.end());
-    std::string trigram;
+    std::vector<std::pair<std::uint32_t, const std::vector<std::uint32_t>*>> sorted;
+    sorted.reserve(m_entries.size());
+    for (const auto& [hash, offsets] : m_entries)
+        sorted.emplace_back(hash, &offsets);
+    std::sort(sorted.begin(), sorted.end());
     std::string bytes;
-    for (const std::uint64_t window : windows) {
-        trigram.clear();
-        for (int shift = 42; shift >= 0; shift -= 21)
-            common::appendUtf8(trigram, static_cast<char32_t>((window >> shift) & 0x1FFFFFU));
+    for (const auto& [hash, offsets] : sorted) {
         bytes.clear();
         std::uint32_t previous = 0;
-        for (const std::uint32_t offset : m_entries.at(window)) {
+        for (const std::uint32_t offset : *offsets) {
             appendNumber(bytes, offset - previous);
             previous = offset;
         }
-        onRow(trigram, bytes);
+        onRow(hash, bytes);
     }
 }
 
 NameIndexWriter::Rows NameIndexWriter::rows() const
 {
     Rows rows;
-    forEachRow([&](const std::string& trigram, const std::string& bytes) { rows.emplace(trigram, bytes); });
+    forEachRow([&](std::uint32_t hash, const std::string& bytes) { rows.emplace(hash, bytes); });
     return rows;
 }
 
 void NameIndexWriter::write(Database& db, std::int64_t discId) const
 {
-    Statement insert = db.prepare("INSERT INTO name_trigram(disc, trigram, entries) VALUES(?, ?, ?)");
-    forEachRow([&](std::string_view trigram, std::string_view bytes) {
-        insert.bind(1, discId).bind(2, trigram).bindBlob(3, bytes).run();
+    Statement insert = db.prepare("INSERT INTO name_trigram(id, entries) VALUES(?, ?)");
+    forEachRow([&](std::uint32_t hash, std::string_view bytes) {
+        insert.bind(1, rowId(discId, hash)).bindBlob(2, bytes).run();
     });
 }
 
-NameIndexLookup::NameIndexLookup(Database& db, const std::vector<std::string_view>& trigrams)
-    : m_entries(db.prepare("SELECT entries FROM name_trigram WHERE disc = ? AND trigram = ?"))
+std::pair<std::int64_t, std::int64_t> nameIndexRows(std::int64_t discId)
 {
-    for (const std::string_view trigram : trigrams)
-        m_trigrams.push_back({std::string(trigram)});
+    return {rowId(discId, 0), rowId(discId, std::numeric_limits<std::uint32_t>::max())};
+}
+
+NameIndexLookup::NameIndexLookup(Database& db, const std::vector<std::string_view>& trigrams)
+    : m_entries(db.prepare("SELECT entries FROM name_trigram WHERE id = ?"))
+{
+    for (const std::string_view trigram : trigrams) {
+        std::uint64_t window = 0;
+        for (std::size_t at = 0; at < trigram.size();)
+            window = ((window << 21) | nextCodePoint(trigram, at)) & kWindowMask;
+        const std::uint32_t hash = hashOf(window);
+        if (std::none_of(m_trigrams.begin(), m_trigrams.end(),
+                         [&](const Trigram& known) { return known.hash == hash; }))
+            m_trigrams.push_back({hash});
+    }
 }
 
 const std::vector<std::uint32_t>& NameIndexLookup::candidates(std::int64_t discId)
@@ -153,7 +176,7 @@ const std::vector<std::uint32_t>& NameIndexLookup::candidates(std::int64_t discI
 // first); false when none are left.
 bool NameIndexLookup::intersect(std::int64_t discId, Trigram& trigram, bool first)
 {
-    m_entries.bind(1, discId).bind(2, trigram.text);
+    m_entries.bind(1, rowId(discId, trigram.hash));
     const std::string_view bytes = m_entries.step() ? m_entries.blob(0) : std::string_view();
     trigram.seenBytes += bytes.size();
     if (first) {

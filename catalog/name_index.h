@@ -14,8 +14,10 @@ namespace tarvelo::catalog {
 
 // The name index: for each disc and each run of three characters (trigram) in its names'
 // search keys, the entries whose key holds it, as offsets from the disc's first entry.
-// A disc's rows are its own, so adding or removing a disc writes one range of rows and
-// never rewrites another disc's.
+// A row's id is the disc's number times 2^32 plus a 32-bit hash of the trigram, so a
+// disc's rows are one range of ids: adding or removing a disc writes only that range,
+// and a look-up reads a row by its id. Trigrams of one disc whose hashes agree share a
+// row, which only adds candidates that the check against the pattern takes out again.
 
 // The trigrams of a search key, each once, in the order they first occur.
 std::vector<std::string_view> trigramsOf(std::string_view key);
@@ -27,17 +29,20 @@ public:
     // Offsets must come in increasing order.
     void add(std::uint32_t offset, std::string_view key);
     void write(Database& db, std::int64_t discId) const;
-    // The rows as written: each trigram with its encoded offsets.
-    using Rows = std::map<std::string, std::string, std::less<>>;
+    // The rows as written: each trigram's hash with its encoded offsets.
+    using Rows = std::map<std::uint32_t, std::string>;
     Rows rows() const;
 
 private:
     template <typename OnRow>
     void forEachRow(OnRow&& onRow) const;
 
-    // By the trigram's three code points, 21 bits each.
-    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_entries;
+    // By the trigram's hash.
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_entries;
 };
+
+// The range of row ids a disc's index takes.
+std::pair<std::int64_t, std::int64_t> nameIndexRows(std::int64_t discId);
 
 // The entries of a disc that hold every trigram of a pattern: candidates, which the
 // caller checks against the pattern itself.
@@ -52,7 +57,7 @@ public:
 private:
     struct Trigram
     {
-        std::string text;
+        std::uint32_t hash;
         std::uint64_t seenBytes = 0; // how common it has proved on the discs read so far
     };
 

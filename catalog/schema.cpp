@@ -20,7 +20,7 @@ struct Migration
     void (*fill)(Database& db) = nullptr;
 };
 
-void fillVersion3(Database& db)
+void moveKeptTexts(Database& db)
 {
     {
         Statement texts = db.prepare("SELECT id, report_text FROM disc WHERE report_text IS NOT NULL");
@@ -28,7 +28,6 @@ void fillVersion3(Database& db)
             keepText(db, texts.integer(0), texts.text(1));
     }
     db.execute("ALTER TABLE disc DROP COLUMN report_text");
-    buildDiscIndexes(db);
 }
 
 const Migration kMigrations[] = {
@@ -55,18 +54,20 @@ const Migration kMigrations[] = {
     // Version 2 added a full-text index, which version 3 replaced: nothing of it is left
     // to make.
     {""},
+    // Kept report texts move to a table of their own, compressed, so reading the discs'
+    // rows reads no report; the full-text index goes (version 4 has its successor).
+    {R"(DROP TABLE IF EXISTS entry_key;
+       CREATE TABLE disc_report(disc INTEGER PRIMARY KEY, size INTEGER NOT NULL, text BLOB NOT NULL);)",
+     moveKeptTexts},
     // Substring search: the name index and the folder table (disc_index.h). A full-text
     // index over all discs merged its lists on every add and read every list of a
-    // pattern's trigrams; paths took a read for every folder above a hit. Kept report
-    // texts move to a table of their own, compressed, so reading the discs' rows reads
-    // no report.
-    {R"(DROP TABLE IF EXISTS entry_key;
-       CREATE TABLE disc_report(disc INTEGER PRIMARY KEY, size INTEGER NOT NULL, text BLOB NOT NULL);
-       CREATE TABLE name_trigram(
-           disc INTEGER NOT NULL, trigram TEXT NOT NULL, entries BLOB NOT NULL,
-           PRIMARY KEY(disc, trigram)) WITHOUT ROWID;
+    // pattern's trigrams; paths took a read for every folder above a hit. Version 3 kept
+    // the same index in a table without rowid, whose look-ups read more pages.
+    {R"(DROP TABLE IF EXISTS name_trigram;
+       DROP TABLE IF EXISTS disc_folders;
+       CREATE TABLE name_trigram(id INTEGER PRIMARY KEY, entries BLOB NOT NULL);
        CREATE TABLE disc_folders(disc INTEGER PRIMARY KEY, folders BLOB NOT NULL);)",
-     fillVersion3},
+     buildDiscIndexes},
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 

@@ -9,7 +9,7 @@ namespace tarvelo::catalog {
 
 // The version this program writes; a catalogue of an older version is brought up to it
 // step by step when it is opened for writing.
-inline constexpr std::int64_t kSchemaVersion = 3;
+inline constexpr std::int64_t kSchemaVersion = 4;
 
 // Marks the file as a catalogue ("Tarv"), so another program's database is never taken
 // for one.

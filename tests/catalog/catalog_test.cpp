@@ -159,7 +159,7 @@ TEST_F(CatalogTest, OtherFilesAreNeverTakenOrWritten)
 
 TEST_F(CatalogTest, AnOlderCatalogueIsBroughtUpToDate)
 {
-    // Each older version as its migrations left it; a kept report text in the disc's row.
+    // Each older version as its migrations left it, with a kept report text.
     const std::string toVersion1 =
         "DROP TABLE name_trigram; DROP TABLE disc_folders; DROP TABLE disc_report; "
         "ALTER TABLE disc ADD COLUMN report_text BLOB; UPDATE disc SET report_text = 'kept text'; ";
@@ -173,12 +173,17 @@ TEST_F(CatalogTest, AnOlderCatalogueIsBroughtUpToDate)
          toVersion1 + "CREATE VIRTUAL TABLE entry_key USING fts5(key, content='', "
                       "tokenize='trigram case_sensitive 1', detail=none, columnsize=0); "
                       "PRAGMA user_version = 2"},
+        {"version 3: a name index keyed by text",
+         "DROP TABLE name_trigram; CREATE TABLE name_trigram(disc INTEGER NOT NULL, trigram TEXT "
+         "NOT NULL, entries BLOB NOT NULL, PRIMARY KEY(disc, trigram)) WITHOUT ROWID; "
+         "PRAGMA user_version = 3"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(catalogPath());
         {
             Catalog catalog(catalogPath(), Catalog::Missing::Make);
             ASSERT_EQ(addDisc(catalog).kind, report::OutcomeKind::Done);
+            keepText(catalog.db(), 1, "kept text");
             catalog.db().execute(c.downgrade.c_str());
         }
         Catalog catalog(catalogPath(), Catalog::Missing::Make);
