@@ -3,7 +3,6 @@
 
 #include "catalog/disc_index.h"
 #include "catalog/schema.h"
-#include "common/error.h"
 
 namespace tarvelo::catalog {
 namespace {
