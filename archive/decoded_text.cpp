@@ -13,7 +13,7 @@ DecodedText oemText(std::span<const std::uint8_t> bytes, common::TextCheck check
 {
     if (check == common::TextCheck::PrintableAscii && oemCodePage.keepsPrintableAscii())
         return {{reinterpret_cast<const char*>(bytes.data()), bytes.size()}, true};
-    scratch = oemCodePage.toUtf8(bytes);
+    oemCodePage.toUtf8(bytes, scratch);
     return checkedText(scratch);
 }
 

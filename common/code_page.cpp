@@ -92,12 +92,18 @@ const CodePage& CodePage::defaultOem()
 std::string CodePage::toUtf8(std::span<const std::uint8_t> bytes) const
 {
     std::string out;
+    toUtf8(bytes, out);
+    return out;
+}
+
+void CodePage::toUtf8(std::span<const std::uint8_t> bytes, std::string& out) const
+{
+    out.clear();
     out.reserve(bytes.size());
     for (const std::uint8_t byte : bytes) {
         const Glyph& glyph = m_glyphs[byte];
         out.append(glyph.bytes.data(), glyph.size);
     }
-    return out;
 }
 
 } // namespace tarvelo::common

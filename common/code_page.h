@@ -22,6 +22,8 @@ public:
 
     const std::string& name() const noexcept { return m_name; }
     std::string toUtf8(std::span<const std::uint8_t> bytes) const;
+    // The same into out, which it overwrites: a caller that reuses out allocates nothing.
+    void toUtf8(std::span<const std::uint8_t> bytes, std::string& out) const;
 
     // True when every printable ASCII byte (0x20 to 0x7E) stands for itself, as in the DOS
     // and Windows pages: text of those bytes alone needs no decoding.

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tarvelo::common {
 namespace {
 
@@ -105,12 +109,49 @@ inline std::uint64_t step(std::uint64_t state, unsigned char byte) noexcept
     return kSteps[byte] >> (state & kStateBits);
 }
 
+// A block of text checked at once, when it starts between sequences (afterLead false) or
+// after a two-byte lead (true): when it holds only printable ASCII and two-byte sequences
+// led by C3 to DF (Latin, Greek, Cyrillic...: never a C1 control, never overlong), whether
+// its last byte leads a sequence on; nothing for any other block, which then goes through
+// the automaton. beyondAscii is set when the block holds more than printable ASCII.
+#if defined(__SSE2__)
+constexpr std::size_t kBlock = 16;
+
+std::optional<bool> simpleBlock(const char* at, bool afterLead, bool& beyondAscii) noexcept
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const auto all = [](int byte) { return _mm_set1_epi8(static_cast<char>(byte)); };
+    // Compared as signed bytes: 80-BF are -128 to -65, C3-DF are -61 to -33.
+    const __m128i printable =
+        _mm_and_si128(_mm_cmpgt_epi8(bytes, all(0x1F)), _mm_cmplt_epi8(bytes, all(0x7F)));
+    const __m128i continuation = _mm_cmplt_epi8(bytes, all(0xC0));
+    const __m128i lead =
+        _mm_and_si128(_mm_cmpgt_epi8(bytes, all(0xC2)), _mm_cmplt_epi8(bytes, all(0xE0)));
+    const __m128i known = _mm_or_si128(printable, _mm_or_si128(continuation, lead));
+    if (_mm_movemask_epi8(known) != 0xFFFF) return std::nullopt;
+    // Bit i stands for byte i: each lead's continuation is the bit above it.
+    const auto leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
+    const auto continuations = static_cast<unsigned>(_mm_movemask_epi8(continuation));
+    if (continuations != (((leads << 1) | (afterLead ? 1u : 0u)) & 0xFFFFu)) return std::nullopt;
+    beyondAscii = beyondAscii || leads != 0;
+    return (leads >> 15) != 0;
+}
+#else
+constexpr std::size_t kBlock = 8; // a word: printable ASCII alone
+
+std::optional<bool> simpleBlock(const char* at, bool afterLead, bool& /*beyondAscii*/) noexcept
+{
+    if (afterLead || !printableAscii(word(at))) return std::nullopt;
+    return false;
+}
+#endif
+
 } // namespace
 
-// Runs of printable ASCII go eight bytes at a time, other bytes through the automaton
-// (about a cycle a byte). A text shorter than a word is tried as one word padded with
-// spaces, and a short tail after a proven run as the text's last eight bytes, which
-// overlap the run.
+// Blocks of printable ASCII and two-byte sequences go at once, other bytes through the
+// automaton (about a cycle a byte). A text shorter than a word is tried as one word
+// padded with spaces; what is left after the blocks, as a word of printable ASCII and
+// then as the text's last eight bytes, which overlap what was proven before them.
 std::optional<TextCheck> fastCheck(std::string_view text) noexcept
 {
     constexpr std::size_t kWord = sizeof(std::uint64_t);
@@ -122,19 +163,27 @@ std::optional<TextCheck> fastCheck(std::string_view text) noexcept
         std::memcpy(&padded, text.data(), size);
         if (printableAscii(padded)) return TextCheck::PrintableAscii;
     }
-    // Only a word with bytes other than printable ASCII leaves the fast ASCII path.
-    bool beyondAscii = false;
+    bool beyondAscii = false; // set by any byte other than printable ASCII
     std::uint64_t state = kProven;
     std::size_t at = 0;
-    for (; size - at >= kWord; at += kWord) {
-        if ((state & kStateBits) == kProven && printableAscii(word(text.data() + at))) continue;
+    for (; size - at >= kBlock; at += kBlock) {
+        const std::uint64_t now = state & kStateBits;
+        if (now == kProven || now == kTail1) {
+            if (const auto open = simpleBlock(text.data() + at, now == kTail1, beyondAscii)) {
+                state = *open ? kTail1 : kProven;
+                continue;
+            }
+        }
         beyondAscii = true;
-        for (std::size_t i = 0; i < kWord; ++i)
+        for (std::size_t i = 0; i < kBlock; ++i)
             state = step(state, p[at + i]);
         if ((state & kStateBits) == kNotProven) return std::nullopt;
     }
+    const bool asciiWord = size - at >= kWord && (state & kStateBits) == kProven &&
+                           printableAscii(word(text.data() + at));
+    if (asciiWord) at += kWord;
     if (at < size) {
-        const bool asciiTail = at > 0 && (state & kStateBits) == kProven &&
+        const bool asciiTail = at > 0 && size - at <= kWord && (state & kStateBits) == kProven &&
                                printableAscii(word(text.data() + size - kWord));
         if (!asciiTail) {
             beyondAscii = true;

@@ -4,6 +4,7 @@
 #include "archive/rar_reader.h"
 #include "archive/zip_reader.h"
 #include "common/text.h"
+#include "report/held_listing.h"
 #include "tests/archive/rar_fixtures.h"
 #include "tests/archive/zip_fixtures.h"
 
@@ -101,6 +102,28 @@ TEST(ListedEntry, AgreesWithThePropertiesAndTheLineCheck)
     IgnoredNotices notices;
     rar.Get_Contents("tricky.rar", {files, notices});
     expectListedAsThePropertiesSay(rar, "rar");
+}
+
+// A listing read ahead of its turn says of each name what the reader said.
+TEST(ListedEntry, HeldListingKeepsWhatTheReaderSaid)
+{
+    const auto cp437 = common::CodePage::byName("CP437");
+    ASSERT_TRUE(cp437);
+    ZipFixture zip(*cp437);
+    readZip(zip);
+    std::optional<report::HeldListing> held = report::HeldListing::read(
+        zip.reader, "test.zip", zip.files, common::neverStop(), false, std::size_t{1} << 20);
+    ASSERT_TRUE(held);
+    report::HeldListingReader heldReader(std::move(*held));
+    IgnoredNotices notices;
+    heldReader.Get_Contents("test.zip", {zip.files, notices});
+    for (std::int32_t n = 1; n <= zip.reader.FileCount(); ++n) {
+        const archive::ListedEntry kept = heldReader.listedEntry(n);
+        const archive::ListedEntry read = zip.reader.listedEntry(n);
+        const char* row = kTrickyNames[static_cast<std::size_t>(n - 1)].name;
+        EXPECT_EQ(kept.name, read.name) << row;
+        EXPECT_EQ(kept.lineSafe, read.lineSafe) << row;
+    }
 }
 
 // Folders are told apart as IsDir tells them: a ZIP name ending in a slash with no data,

@@ -106,25 +106,31 @@ TEST(CheckText, FastScanAgreesWithTheSequenceScan)
     };
     for (const auto& c : cases) {
         for (std::size_t shift = 0; shift <= 16; ++shift) {
-            const std::string text = std::string(shift, 'x') + c.text;
-            EXPECT_EQ(checkTextBySequence(text), c.check) << c.name << " behind " << shift;
-            EXPECT_EQ(checkText(text), c.check) << c.name << " behind " << shift;
-            EXPECT_EQ(lineSafe(text) == text, keptByLineSafe(c.check))
-                << c.name << " behind " << shift;
+            for (const std::size_t after :
+                 std::initializer_list<std::size_t>{0, 1, 7, 8, 9, 15, 16}) {
+                const std::string text = std::string(shift, 'x') + c.text + std::string(after, 'y');
+                const auto where = [&] {
+                    return " behind " + std::to_string(shift) + ", before " + std::to_string(after);
+                };
+                EXPECT_EQ(checkTextBySequence(text), c.check) << c.name << where();
+                EXPECT_EQ(checkText(text), c.check) << c.name << where();
+                EXPECT_EQ(lineSafe(text) == text, keptByLineSafe(c.check)) << c.name << where();
+            }
         }
     }
 }
 
 // Every pair of bytes, with the third and fourth from the values where the ranges turn,
-// placed across a word boundary and inside a word, with whole words after them.
+// inside a block and across the boundaries of words and of blocks, with whole blocks
+// after them.
 TEST(CheckText, FastScanAgreesOnEveryShortSequence)
 {
-    const unsigned char thirds[] = {0x41, 0x80, 0x8F, 0x9F, 0xA0, 0xA5, 0xA6, 0xA7,
-                                    0xA8, 0xA9, 0xAA, 0xAE, 0xAF, 0xBF, 0xC2, 0xD0};
-    const unsigned char fourths[] = {0x41, 0x80, 0xBF};
+    const unsigned char thirds[] = {0x41, 0x80, 0x9F, 0xA0, 0xA6, 0xA7, 0xA8,
+                                    0xA9, 0xAA, 0xAE, 0xAF, 0xBF, 0xD0};
+    const unsigned char fourths[] = {0x41, 0xB8};
     std::size_t disagreements = 0;
-    for (const std::size_t before : {std::size_t{2}, std::size_t{6}}) {
-        std::string text = std::string(before, 'a') + "1234\xD0\xB8" + "bcdefgh";
+    for (const std::size_t before : {std::size_t{2}, std::size_t{6}, std::size_t{14}}) {
+        std::string text = std::string(before, 'a') + "1234\xD0\xB8" + "bcdefghijklmnopqrstuv";
         for (unsigned first = 0; first < 256; ++first)
             for (unsigned second = 0; second < 256; ++second)
                 for (const unsigned char third : thirds)
@@ -136,7 +142,7 @@ TEST(CheckText, FastScanAgreesOnEveryShortSequence)
                         if (checkText(text) != checkTextBySequence(text) && ++disagreements <= 5)
                             ADD_FAILURE()
                                 << std::hex << first << " " << second << " " << unsigned{third}
-                                << " " << unsigned{fourth} << " after " << before;
+                                << " " << unsigned{fourth} << " after " << std::dec << before;
                     }
     }
     EXPECT_EQ(disagreements, 0u);
