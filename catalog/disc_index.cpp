@@ -71,7 +71,9 @@ void collect(Database& db, const char* sql, const char* before, const char* afte
 void DiscIndexWriter::add(std::uint32_t offset, std::optional<std::uint32_t> parentOffset,
                           std::int64_t kind, std::string_view name)
 {
-    m_names.add(offset, searchKey(name));
+    m_key.clear();
+    appendSearchKey(m_key, name);
+    m_names.add(offset, m_key);
     m_folders.add(offset, parentOffset, static_cast<StoredKind>(kind & kKindMask), name);
 }
 

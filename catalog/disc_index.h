@@ -29,6 +29,7 @@ public:
 private:
     NameIndexWriter m_names;
     FolderTableWriter m_folders;
+    std::string m_key; // reused for each name's search key
 };
 
 void removeDiscIndex(Database& db, std::int64_t discId);

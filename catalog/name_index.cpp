@@ -97,27 +97,49 @@ void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
     for (std::size_t at = 0; at < key.size();) {
         window = ((window << 21) | nextCodePoint(key, at)) & kWindowMask;
         if (++characters < kTrigram) continue;
-        std::vector<std::uint32_t>& offsets = m_entries[hashOf(window)];
-        if (offsets.empty() || offsets.back() != offset) offsets.push_back(offset);
+        m_holders.push_back((std::uint64_t{hashOf(window)} << 32) | offset);
     }
 }
+
+namespace {
+
+// Sorts by hash alone, a byte at a time from the lowest: each pass keeps the order of
+// equal bytes, so offsets stay ascending within a hash, as they were added.
+std::vector<std::uint64_t> sortedByHash(std::vector<std::uint64_t> holders)
+{
+    std::vector<std::uint64_t> sorted(holders.size());
+    for (unsigned shift = 32; shift < 64; shift += 8) {
+        std::size_t starts[257] = {};
+        for (const std::uint64_t holder : holders)
+            ++starts[((holder >> shift) & 0xFFU) + 1];
+        for (std::size_t i = 1; i < 257; ++i)
+            starts[i] += starts[i - 1];
+        for (const std::uint64_t holder : holders)
+            sorted[starts[(holder >> shift) & 0xFFU]++] = holder;
+        holders.swap(sorted);
+    }
+    return holders;
+}
+
+} // namespace
 
 // Rows in id order, so they go into the table's tree one after another.
 template <typename OnRow>
 void NameIndexWriter::forEachRow(OnRow&& onRow) const
 {
-    std::vector<std::pair<std::uint32_t, const std::vector<std::uint32_t>*>> sorted;
-    sorted.reserve(m_entries.size());
-    for (const auto& [hash, offsets] : m_entries)
-        sorted.emplace_back(hash, &offsets);
-    std::sort(sorted.begin(), sorted.end());
+    const std::vector<std::uint64_t> holders = sortedByHash(m_holders);
     std::string bytes;
-    for (const auto& [hash, offsets] : sorted) {
+    for (std::size_t at = 0; at < holders.size();) {
+        const auto hash = static_cast<std::uint32_t>(holders[at] >> 32);
         bytes.clear();
         std::uint32_t previous = 0;
-        for (const std::uint32_t offset : *offsets) {
+        bool first = true;
+        for (; at < holders.size() && holders[at] >> 32 == hash; ++at) {
+            const auto offset = static_cast<std::uint32_t>(holders[at]);
+            if (!first && offset == previous) continue; // a trigram twice in one name
             appendNumber(bytes, offset - previous);
             previous = offset;
+            first = false;
         }
         onRow(hash, bytes);
     }

@@ -7,7 +7,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarvelo::catalog {
@@ -37,8 +36,9 @@ private:
     template <typename OnRow>
     void forEachRow(OnRow&& onRow) const;
 
-    // By the trigram's hash.
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_entries;
+    // Each trigram's hash times 2^32 plus the offset of an entry holding it, in the order
+    // added: sorted only when written, which costs less than a map of lists.
+    std::vector<std::uint64_t> m_holders;
 };
 
 // The range of row ids a disc's index takes.

@@ -71,7 +71,13 @@ const char* tableKey(char32_t character)
 std::string searchKey(std::string_view text)
 {
     std::string key;
-    key.reserve(text.size());
+    appendSearchKey(key, text);
+    return key;
+}
+
+void appendSearchKey(std::string& key, std::string_view text)
+{
+    key.reserve(key.size() + text.size());
     for (std::size_t at = 0; at < text.size();) {
         const auto byte = static_cast<unsigned char>(text[at]);
         if (byte < 0x80U) {
@@ -86,7 +92,6 @@ std::string searchKey(std::string_view text)
         else
             common::appendUtf8(key, character);
     }
-    return key;
 }
 
 std::size_t characterCount(std::string_view text)

@@ -12,6 +12,8 @@ namespace tarvelo::catalog {
 // spelled "dj" ("ČAŠA" and "čaša" give "casa", "Ђурђевак" gives "djurdjevak").
 // Invalid UTF-8 becomes U+FFFD.
 std::string searchKey(std::string_view text);
+// The same key added to the end of key, which a caller making many keys reuses.
+void appendSearchKey(std::string& key, std::string_view text);
 
 // The number of characters (code points) of valid UTF-8 text.
 std::size_t characterCount(std::string_view text);
