@@ -39,25 +39,15 @@ void DirectoryPrefetch::expectPathTable(Bytes table)
 
 std::vector<std::uint8_t> DirectoryPrefetch::take(Extent folder)
 {
-    auto run = runHolding(folder);
-    if (run == m_runs.end()) run = m_runs.find(readRun(folder));
+    auto records = m_kept.find(folder);
+    if (!records) records = readRun(folder);
     m_expected.erase(folder.offset);
     m_read.insert(folder.offset);
-    const auto from = run->second.begin() + static_cast<std::ptrdiff_t>(folder.offset - run->first);
-    return {from, from + static_cast<std::ptrdiff_t>(folder.length)};
-}
-
-// The kept run that holds all of the folder's records, if any.
-DirectoryPrefetch::Runs::const_iterator DirectoryPrefetch::runHolding(Extent folder) const
-{
-    const auto after = m_runs.upper_bound(folder.offset);
-    if (after == m_runs.begin()) return m_runs.end();
-    const auto run = std::prev(after);
-    return folder.end() <= run->first + run->second.size() ? run : m_runs.end();
+    return {records->begin(), records->end()};
 }
 
 // One request for the folder and the folders to come near it on either side, kept whole.
-std::uint64_t DirectoryPrefetch::readRun(Extent folder)
+Bytes DirectoryPrefetch::readRun(Extent folder)
 {
     std::uint64_t runStart = folder.offset, runEnd = folder.end();
     // Whether a neighbour joins the run: close enough, and the run within its bound.
@@ -85,26 +75,8 @@ std::uint64_t DirectoryPrefetch::readRun(Extent folder)
                                             static_cast<std::size_t>(next->second)));
     expectSubfolders(Bytes(run).subspan(static_cast<std::size_t>(folder.offset - runStart),
                                         static_cast<std::size_t>(folder.length)));
-    keep(runStart, std::move(run));
-    return runStart;
-}
-
-// Keeps a run, dropping the oldest ones kept while they would pass the bound.
-void DirectoryPrefetch::keep(std::uint64_t offset, std::vector<std::uint8_t> run)
-{
-    while (!m_runOrder.empty() && m_keptBytes + run.size() > kMaxPrefetchedBytes) {
-        const auto oldest = m_runs.find(m_runOrder.front());
-        m_keptBytes -= oldest->second.size();
-        m_runs.erase(oldest);
-        m_runOrder.pop_front();
-    }
-    if (const auto old = m_runs.find(offset); old != m_runs.end()) {
-        m_keptBytes -= old->second.size();
-        std::erase(m_runOrder, offset);
-    }
-    m_keptBytes += run.size();
-    m_runs.insert_or_assign(offset, std::move(run));
-    m_runOrder.push_back(offset);
+    return m_kept.keep(runStart, std::move(run))
+        .subspan(static_cast<std::size_t>(folder.offset - runStart), static_cast<std::size_t>(folder.length));
 }
 
 void DirectoryPrefetch::expectSubfolders(Bytes records)

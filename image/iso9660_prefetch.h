@@ -2,10 +2,10 @@
 #pragma once
 
 #include "image/iso9660_directory.h"
+#include "image/kept_runs.h"
 #include "platform/byte_source.h"
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <unordered_set>
 #include <vector>
@@ -43,20 +43,14 @@ class DirectoryPrefetch
     std::vector<std::uint8_t> take(Extent folder);
 
   private:
-    using Runs = std::map<std::uint64_t, std::vector<std::uint8_t>>; // by offset
-
-    std::uint64_t readRun(Extent folder); // where the run kept begins
-    Runs::const_iterator runHolding(Extent folder) const;
-    void keep(std::uint64_t offset, std::vector<std::uint8_t> run);
+    Bytes readRun(Extent folder); // the folder's records in the run kept
     void expectSubfolders(Bytes records);
 
     const platform::ByteSource& m_disc;
     const TreeFormat& m_format;
     std::map<std::uint64_t, std::uint64_t> m_expected; // offset to length, not read yet
     std::unordered_set<std::uint64_t> m_read;          // offsets of the folders read
-    Runs m_runs;
-    std::deque<std::uint64_t> m_runOrder; // oldest first
-    std::size_t m_keptBytes = 0;
+    KeptRuns m_kept{kMaxPrefetchedBytes};
 };
 
 } // namespace tarvelo::image::iso9660

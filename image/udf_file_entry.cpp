@@ -19,8 +19,10 @@ namespace {
 class RunCollector
 {
   public:
-    RunCollector(const Partitions& partitions, std::uint64_t size, std::string_view what)
-        : m_partitions(partitions), m_size(size), m_what(what)
+    // mayRead: whether allocation extents are read; without it the list ends at the first.
+    RunCollector(const Partitions& partitions, std::uint64_t size, std::string_view what,
+                 bool mayRead = true)
+        : m_partitions(partitions), m_size(size), m_what(what), m_mayRead(mayRead)
     {
     }
 
@@ -33,6 +35,7 @@ class RunCollector
     const Partitions& m_partitions;
     std::uint64_t m_size;
     std::string_view m_what;
+    bool m_mayRead;
     std::vector<Run> m_runs;
     std::set<std::uint64_t> m_extentsRead; // continuation blocks by disc offset, so none loops
     std::vector<std::uint8_t> m_extent;
@@ -69,6 +72,7 @@ std::vector<Run> RunCollector::collect(Bytes descriptors, std::uint8_t form, std
 
 std::optional<Bytes> RunCollector::follow(const Allocation& next)
 {
+    if (!m_mayRead) return std::nullopt;
     const std::uint64_t offset = m_partitions.offsetOf(next.where);
     if (!m_extentsRead.insert(offset).second) return std::nullopt;
     m_extent = m_partitions.readBlock(next.where, "allocation extent of the " + std::string(m_what));
@@ -91,9 +95,16 @@ EntryBlock::EntryBlock(std::vector<std::uint8_t> block, BlockAddress address)
 
 EntryBlock readEntry(const Partitions& partitions, BlockAddress address, std::string_view what)
 {
+    return entryFromBlock(partitions, partitions.readBlock(address, "entry of the " + std::string(what)),
+                          address, what);
+}
+
+EntryBlock entryFromBlock(const Partitions& partitions, std::vector<std::uint8_t> block,
+                          BlockAddress address, std::string_view what)
+{
     const std::string name = "entry of the " + std::string(what);
     for (int hops = 0; hops <= kMaxIndirections; ++hops) {
-        auto block = partitions.readBlock(address, name);
+        if (hops > 0) block = partitions.readBlock(address, name);
         const std::uint16_t identifier = le16(block, 0);
         if (identifier == kTagIndirectEntry) {
             requireTag(block, kTagIndirectEntry, address.block, name);
@@ -126,6 +137,21 @@ FileData readFileData(const Partitions& partitions, const EntryBlock& block, std
     data.runs = RunCollector(partitions, entry.size, what)
                     .collect(entry.allocations, entry.allocationForm, block.address().partition);
     return data;
+}
+
+std::optional<Run> soleRun(const Partitions& partitions, const EntryBlock& block)
+{
+    const FileEntry& entry = block.entry();
+    if (entry.size == 0 || (entry.allocationForm != kFormShort && entry.allocationForm != kFormLong))
+        return std::nullopt;
+    try {
+        const auto runs = RunCollector(partitions, entry.size, "file", false)
+                              .collect(entry.allocations, entry.allocationForm, block.address().partition);
+        if (runs.size() != 1 || runs.front().sparse) return std::nullopt;
+        return runs.front();
+    } catch (const Error&) {
+        return std::nullopt;
+    }
 }
 
 std::uint64_t dataPosition(const Partitions& partitions, const EntryBlock& block)

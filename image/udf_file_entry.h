@@ -4,6 +4,7 @@
 #include "image/udf_partitions.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,9 @@ class EntryBlock
 // Reads the entry at the address, following indirect entries; what names the file for
 // the damaged-volume error that a wrong tag raises.
 EntryBlock readEntry(const Partitions& partitions, BlockAddress address, std::string_view what);
+// The same from the entry's block, read already from address.
+EntryBlock entryFromBlock(const Partitions& partitions, std::vector<std::uint8_t> block,
+                          BlockAddress address, std::string_view what);
 
 // A file's bytes: held in its entry, or in runs on the disc covering its whole size.
 struct FileData
@@ -50,6 +54,11 @@ struct FileData
 
 // Gathers the entry's data, following allocation extent continuations.
 FileData readFileData(const Partitions& partitions, const EntryBlock& entry, std::string_view what);
+
+// The entry's data when they are one run on the disc that its own descriptors give (none
+// when they are embedded, partly sparse, continued in an allocation extent or damaged).
+// Reads nothing and raises nothing: opening the file without it reports any damage.
+std::optional<Run> soleRun(const Partitions& partitions, const EntryBlock& entry);
 
 // Where the entry's data begin on the disc, from its first allocation descriptor (its own
 // block for embedded data); 0 when that descriptor records nothing or points outside its
