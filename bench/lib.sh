@@ -71,50 +71,14 @@ PY
 # the number of ZIP archives and the bytes of their directories and end records.
 # Usage: disc_facts IMAGE
 disc_facts() {
-    python3 - "$1" <<'PY'
-import struct, sys
+    python3 "$(dirname "${BASH_SOURCE[0]}")/disc_facts.py" iso "$1"
+}
 
-disc = open(sys.argv[1], "rb")
-def read(offset, count):
-    disc.seek(offset)
-    return disc.read(count)
-
-def zip_directory_bytes(offset, length):
-    tail_length = min(length, 65557)
-    tail = read(offset + length - tail_length, tail_length)
-    end = tail.rfind(b"PK\5\6")
-    if end < 0: return 0
-    size, = struct.unpack_from("<I", tail, end + 12)
-    comment, = struct.unpack_from("<H", tail, end + 20)
-    return size + 22 + comment
-
-sector, root, joliet = 16, None, False
-while True:
-    descriptor = read(sector * 2048, 2048)
-    if descriptor[0] == 255 or not descriptor[1:6] == b"CD001": break
-    if descriptor[0] == 1 and root is None: root = descriptor[156:190]
-    if descriptor[0] == 2 and descriptor[88:90] == b"%/": root, joliet = descriptor[156:190], True
-    sector += 1
-pending = [(struct.unpack_from("<I", root, 2)[0], struct.unpack_from("<I", root, 10)[0])]
-folder_bytes = archives = archive_bytes = 0
-while pending:
-    block, length = pending.pop()
-    folder_bytes += length
-    records = read(block * 2048, length)
-    for start in range(0, length, 2048):
-        at = start
-        while at < min(start + 2048, length) and records[at]:
-            record = records[at:at + records[at]]
-            name = record[33:33 + record[32]]
-            extent = struct.unpack_from("<I", record, 2)[0:1] + struct.unpack_from("<I", record, 10)
-            if record[25] & 2 and name not in (b"\0", b"\1"):
-                pending.append(extent)
-            elif (name.decode("utf-16-be", "replace") if joliet else name.decode("latin-1")).lower().split(";")[0].endswith(".zip"):
-                archives += 1
-                archive_bytes += zip_directory_bytes(extent[0] * 2048, extent[1])
-            at += records[at]
-print(folder_bytes, archives, archive_bytes)
-PY
+# The same for a UDF image that the tests' writer made of TREE: its folder records are
+# the file entries (a block each) and the identifiers too long to sit in their folder's.
+# Usage: udf_tree_facts TREE
+udf_tree_facts() {
+    python3 "$(dirname "${BASH_SOURCE[0]}")/disc_facts.py" udf-tree "$1"
 }
 
 # A command's reads of a file as strace sees them: "READS BYTES BACKWARDS", where a read

@@ -222,6 +222,9 @@ void UdfVolume::describe(const std::string& path, const EntryBlock& entry, std::
             data = udf::readFileData(*m_partitions, entry, "folder " + path);
         } catch (const Error&) {
         }
+        // Past the bound the folder's entry is read again when it is admitted.
+        if (data && !fitsKept(listing.heldBytes + bytesHeld(*data))) data.reset();
+        if (data) listing.heldBytes += bytesHeld(*data);
         listing.subfolders.insert_or_assign(index, Subfolder{entry.address(), std::move(data)});
         return;
     }
@@ -260,9 +263,14 @@ bool UdfVolume::admitFolder(const std::string& path, BlockAddress address,
 void UdfVolume::keepFolderData(const std::string& path, udf::FileData data) const
 {
     const std::size_t bytes = bytesHeld(data);
-    if (bytes > kMaxKeptFolderBytes - m_folderDataBytes) return;
+    if (!fitsKept(bytes)) return;
     m_folderDataBytes += bytes;
     m_folderData.insert_or_assign(path, std::move(data));
+}
+
+bool UdfVolume::fitsKept(std::size_t moreBytes) const
+{
+    return moreBytes <= kMaxKeptFolderBytes - m_folderDataBytes;
 }
 
 // The folder's data, kept since its parent's listing or else read from its entry.

@@ -57,12 +57,15 @@ class UdfVolume final : public platform::Volume
     {
         std::vector<platform::FolderEntry> entries;
         std::map<std::size_t, Subfolder> subfolders; // by index in entries, so in their order
+        std::size_t heldBytes = 0; // of the subfolders' data
     };
 
     bool admitFolder(const std::string& path, udf::BlockAddress address,
                      std::optional<udf::FileData> data) const;
     void readSubfoldersAhead(const std::string& folderPath,
                              const std::vector<platform::FolderEntry>& entries) const;
+    // Whether folders' data of so many more bytes may be held.
+    bool fitsKept(std::size_t moreBytes) const;
     void keepFolderData(const std::string& path, udf::FileData data) const;
     udf::FileData folderData(const std::string& folderPath) const;
     std::unique_ptr<platform::ByteSource> openData(udf::FileData data, const std::string& path) const;
