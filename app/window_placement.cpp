@@ -12,7 +12,7 @@ namespace {
 // Centres its window on the screen at the window's first exposure, then goes.
 class CentreWhenFramed final : public QObject
 {
-  public:
+public:
     explicit CentreWhenFramed(QWidget& window) : QObject(&window), m_window(window) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -30,7 +30,7 @@ class CentreWhenFramed final : public QObject
         centreByFrame(m_window, m_window.screen()->availableGeometry().center());
     }
 
-  private:
+private:
     QWidget& m_window;
 };
 

@@ -14,7 +14,7 @@ namespace tarvelo::archive {
 // and no second table while a vector would reallocate.
 template <typename Record> class RecordTable
 {
-  public:
+public:
     using value_type = Record;
     static constexpr std::size_t kBlockRecords = 4096;
 
@@ -39,7 +39,7 @@ template <typename Record> class RecordTable
         return m_blocks[index / kBlockRecords][index % kBlockRecords];
     }
 
-  private:
+private:
     std::vector<std::unique_ptr<Record[]>> m_blocks;
     std::size_t m_size = 0;
 };
@@ -48,7 +48,7 @@ template <typename Record> class RecordTable
 // in a few large blocks. An entry keeps a 32-bit handle to its pair of texts.
 class TextArena
 {
-  public:
+public:
     using Handle = std::uint32_t;
     // A handle is a block number and an offset in it; a block holds at most 1 MiB unless
     // one pair of texts alone is larger, and then it has a block of its own at offset 0.
@@ -61,7 +61,7 @@ class TextArena
     std::string_view comment(Handle handle) const noexcept;
     void clear() noexcept;
 
-  private:
+private:
     struct Block
     {
         std::unique_ptr<char[]> bytes;

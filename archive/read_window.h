@@ -17,7 +17,7 @@ namespace tarvelo::archive {
 // The buffer is reused and never zero-filled: the read overwrites it anyway.
 class ReadWindow
 {
-  public:
+public:
     // Small enough that a header behind a large file costs little more than its seek.
     static constexpr std::size_t kChunkSize = 64 * 1024;
 
@@ -41,7 +41,7 @@ class ReadWindow
     // it costs no chunk, and it leaves the window where it was.
     std::optional<std::span<const std::uint8_t>> peek(std::uint64_t offset, std::size_t count);
 
-  private:
+private:
     bool holds(std::uint64_t offset, std::size_t count) const noexcept
     {
         return offset >= m_start && offset - m_start <= m_filled &&

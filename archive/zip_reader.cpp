@@ -24,7 +24,7 @@ std::uint32_t low32(std::uint64_t value)
 // Turns each central header into a compact record and its texts.
 class EntryCollector
 {
-  public:
+public:
     EntryCollector(RecordTable<ZipRecord>& entries, TextArena& texts,
                    const common::CodePage& oemCodePage, common::StopCheck& stop)
         : m_entries(entries), m_texts(texts), m_oemCodePage(oemCodePage), m_stop(stop)
@@ -57,7 +57,7 @@ class EntryCollector
                              m_texts.add(nameText.text, commentText)});
     }
 
-  private:
+private:
     RecordTable<ZipRecord>& m_entries;
     TextArena& m_texts;
     const common::CodePage& m_oemCodePage;

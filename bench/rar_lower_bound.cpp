@@ -22,7 +22,7 @@ constexpr std::size_t kLargestHeader = 2 * 1024 * 1024 + 16; // RAR 5 allows 2 M
 // read again from its start.
 class Window
 {
-  public:
+public:
     explicit Window(int fd, std::uint64_t size)
         : m_fd(fd), m_size(size), m_buffer(new std::uint8_t[kLargestHeader])
     {
@@ -50,7 +50,7 @@ class Window
         return m_buffer.get() + (offset - m_start);
     }
 
-  private:
+private:
     int m_fd;
     std::uint64_t m_size;
     std::unique_ptr<std::uint8_t[]> m_buffer;
@@ -61,7 +61,7 @@ class Window
 // Names gathered into large writes to standard output.
 class Output
 {
-  public:
+public:
     Output() : m_buffer(new char[kSize + kLargestHeader]) {}
     ~Output() { flush(); }
 
@@ -73,7 +73,7 @@ class Output
         if (m_used >= kSize) flush();
     }
 
-  private:
+private:
     static constexpr std::size_t kSize = 1 << 20;
 
     void flush()

@@ -9,7 +9,7 @@ namespace tarvelo::common {
 // lands quickly wherever the work is.
 class StopCheck
 {
-  public:
+public:
     virtual ~StopCheck() = default;
     virtual bool stopRequested() = 0;
 };
@@ -17,7 +17,7 @@ class StopCheck
 // For work that nobody can stop.
 class NeverStop final : public StopCheck
 {
-  public:
+public:
     bool stopRequested() override { return false; }
 };
 
@@ -31,14 +31,14 @@ inline StopCheck& neverStop() noexcept
 // is reported as unreadable.
 class Stopped final : public std::exception
 {
-  public:
+public:
     const char* what() const noexcept override { return "stopped"; }
 };
 
 // Asks the check once every `period` ticks; a stop ends the work by throwing Stopped.
 class StopPoll
 {
-  public:
+public:
     explicit StopPoll(StopCheck& check, unsigned period = 4096) noexcept
         : m_check(check), m_period(period), m_left(period)
     {
@@ -56,7 +56,7 @@ class StopPoll
         if (m_check.stopRequested()) throw Stopped();
     }
 
-  private:
+private:
     StopCheck& m_check;
     unsigned m_period;
     unsigned m_left;

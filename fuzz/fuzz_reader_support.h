@@ -20,7 +20,7 @@ namespace tarvelo::fuzz {
 // point gigabytes away and counts can claim what no memory holds.
 class TwoEndedSparseSource final : public platform::ByteSource
 {
-  public:
+public:
     TwoEndedSparseSource(std::span<const std::uint8_t> held, std::uint64_t size)
         : m_held(held), m_size(std::max<std::uint64_t>(size, held.size()))
     {
@@ -37,7 +37,7 @@ class TwoEndedSparseSource final : public platform::ByteSource
         copyFrom(m_size - m_held.size(), offset, out);
     }
 
-  private:
+private:
     // Copies the held bytes, placed at `at`, where they overlap out (placed at offset).
     void copyFrom(std::uint64_t at, std::uint64_t offset, std::span<std::uint8_t> out) const
     {
@@ -55,7 +55,7 @@ class TwoEndedSparseSource final : public platform::ByteSource
 // five bytes after the tag give (little-endian, up to 1 TiB) and the rest as held bytes.
 class InputOpener final : public platform::FileOpener
 {
-  public:
+public:
     // One byte that no archive starts with, so mutation reaches sparse files often.
     static constexpr std::string_view kSparseTag = "~";
     static constexpr std::size_t kSizeBytes = 5;
@@ -73,13 +73,13 @@ class InputOpener final : public platform::FileOpener
         return std::make_unique<TwoEndedSparseSource>(m_bytes.subspan(headSize), size);
     }
 
-  private:
+private:
     std::span<const std::uint8_t> m_bytes;
 };
 
 class IgnoredNotices final : public common::NoticeSink
 {
-  public:
+public:
     void notice(std::string_view) override {}
 };
 

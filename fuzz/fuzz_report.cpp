@@ -25,7 +25,7 @@ constexpr unsigned kMaxSparseShift = 24;
 
 class InputDiscOpener final : public platform::VolumeOpener
 {
-  public:
+public:
     explicit InputDiscOpener(std::span<const std::uint8_t> input) : m_input(input) {}
 
     std::unique_ptr<platform::Volume> openVolume(const std::string& source) const override
@@ -35,13 +35,13 @@ class InputDiscOpener final : public platform::VolumeOpener
         return image::openDiscVolume(std::move(disc), source);
     }
 
-  private:
+private:
     std::span<const std::uint8_t> m_input;
 };
 
 class DiscardedFile final : public platform::PendingFile
 {
-  public:
+public:
     void write(std::string_view) override {}
     void finish() override {}
     void replace() override {}
@@ -49,7 +49,7 @@ class DiscardedFile final : public platform::PendingFile
 
 class DiscardedOutputs final : public platform::OutputService
 {
-  public:
+public:
     bool exists(const std::string&) const override { return false; }
     std::unique_ptr<platform::PendingFile> create(const std::string&) override
     {

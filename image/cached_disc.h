@@ -15,7 +15,7 @@ namespace tarvelo::image {
 // through it (archives) never push out what is yet to be listed.
 class CachedDisc final : public platform::ByteSource
 {
-  public:
+public:
     CachedDisc(std::shared_ptr<const platform::ByteSource> disc, std::size_t limit)
         : m_disc(std::move(disc)), m_kept(limit)
     {
@@ -31,7 +31,7 @@ class CachedDisc final : public platform::ByteSource
     void readAhead(std::vector<iso9660::Extent> pieces, std::uint64_t maxGap,
                    const std::function<void(iso9660::Extent)>& afterRun = nullptr) const;
 
-  private:
+private:
     std::shared_ptr<const platform::ByteSource> m_disc;
     mutable KeptRuns m_kept;
 };

@@ -42,7 +42,7 @@ void forEachRecord(const platform::ByteSource& disc, Extent directory, Directory
 // point at the same area cost no read again.
 class ContinuationWindow
 {
-  public:
+public:
     static constexpr std::uint64_t kWindowSize = std::uint64_t{64} << 10;
 
     ContinuationWindow(const platform::ByteSource& disc, const TreeFormat& format)
@@ -64,7 +64,7 @@ class ContinuationWindow
         return {from, from + area.length};
     }
 
-  private:
+private:
     const platform::ByteSource& m_disc;
     const TreeFormat& m_format;
     std::uint64_t m_start = 0;
@@ -88,7 +88,7 @@ std::vector<std::uint8_t> selfRecordBytes(const platform::ByteSource& disc, Exte
 // but the last carries the multi-extent flag, and all carry the same identifier.
 class ItemAssembler
 {
-  public:
+public:
     ItemAssembler(const platform::ByteSource& disc, const TreeFormat& format)
         : m_disc(disc), m_format(format), m_readArea(ContinuationWindow(disc, format))
     {
@@ -102,7 +102,7 @@ class ItemAssembler
         return std::move(m_items);
     }
 
-  private:
+private:
     bool continuesPending(const DirectoryRecord& record) const;
     void flush();
     std::string nameOf(const DirectoryRecord& record,

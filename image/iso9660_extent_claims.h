@@ -15,7 +15,7 @@ namespace tarvelo::image::iso9660 {
 // of them is a loop or a forgery: refusing it bounds the whole walk by the disc's size.
 class ExtentClaims
 {
-  public:
+public:
     // True, and the range is recorded, when it overlaps no earlier claim.
     bool claim(Extent extent)
     {
@@ -28,7 +28,7 @@ class ExtentClaims
         return true;
     }
 
-  private:
+private:
     std::map<std::uint64_t, std::uint64_t> m_ranges; // start to end
 };
 
@@ -37,7 +37,7 @@ class ExtentClaims
 // bytes opened a second time may add up to the disc's size, no more.
 class SharedDataBudget
 {
-  public:
+public:
     explicit SharedDataBudget(std::uint64_t discSize) : m_budget(discSize) {}
 
     // False when the file's extents overlap data opened before (or each other) and the
@@ -51,7 +51,7 @@ class SharedDataBudget
         return shared == 0 || m_shared <= m_budget;
     }
 
-  private:
+private:
     // Adds the range, merged with those it touches; gives how much of it was there.
     std::uint64_t addRange(std::uint64_t start, std::uint64_t end)
     {

@@ -16,13 +16,13 @@ namespace tarvelo::image::iso9660 {
 // file of many extents reads in time linear in what it reads.
 class FileSource final : public platform::ByteSource
 {
-  public:
+public:
     FileSource(std::shared_ptr<const platform::ByteSource> disc, std::vector<Extent> extents);
 
     std::uint64_t size() const override { return m_ends.empty() ? 0 : m_ends.back(); }
     void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
-  private:
+private:
     std::shared_ptr<const platform::ByteSource> m_disc;
     std::vector<Extent> m_extents;
     std::vector<std::uint64_t> m_ends; // where each extent ends within the file
@@ -32,7 +32,7 @@ class FileSource final : public platform::ByteSource
 // its number without reading its folder again: 16 bytes an extent and 8 a file.
 class FileTable
 {
-  public:
+public:
     struct File
     {
         std::span<const Extent> extents;
@@ -45,7 +45,7 @@ class FileTable
     // Raises the file-not-found error for a number add() never gave.
     File file(std::uint64_t number) const;
 
-  private:
+private:
     std::vector<Extent> m_extents;
     std::vector<std::size_t> m_firsts; // each file's first extent in m_extents
     std::vector<bool> m_interleaved;

@@ -28,7 +28,7 @@ constexpr std::size_t kMaxPathTableBytes = kDirectoryReadSize;
 // requests, and each folder once while the runs kept fit in kMaxPrefetchedBytes.
 class DirectoryPrefetch
 {
-  public:
+public:
     DirectoryPrefetch(const platform::ByteSource& disc, const TreeFormat& format)
         : m_disc(disc), m_format(format)
     {
@@ -42,7 +42,7 @@ class DirectoryPrefetch
     // The records of a folder of at most kDirectoryReadSize bytes that lies on the disc.
     std::vector<std::uint8_t> take(Extent folder);
 
-  private:
+private:
     Bytes readRun(Extent folder); // the folder's records in the run kept
     void expectSubfolders(Bytes records);
 

@@ -20,7 +20,7 @@ namespace tarvelo::image {
 // each once; a listed file is opened through the extents its listing found.
 class IsoVolume final : public platform::Volume
 {
-  public:
+public:
     // sessionStartSector: the first sector of the disc's last session (0 for an image).
     // A source without an ISO 9660 tree raises an error that names the reason.
     IsoVolume(std::shared_ptr<const platform::ByteSource> disc, const std::string& sourcePath,
@@ -36,7 +36,7 @@ class IsoVolume final : public platform::Volume
     // Finds the file by its path, reading its folder anew: for callers without a listing.
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
 
-  private:
+private:
     void expectPathTable(iso9660::DirectoryExtent table) const;
     iso9660::Extent folderExtent(const std::string& folderPath) const;
     bool admitFolder(const std::string& path, iso9660::Extent extent) const;

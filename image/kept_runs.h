@@ -17,7 +17,7 @@ namespace tarvelo::image {
 // would hold more than the limit of bytes.
 class KeptRuns
 {
-  public:
+public:
     explicit KeptRuns(std::size_t limit) : m_limit(limit) {}
 
     // The piece's bytes, when a run kept holds all of them; valid until the next keep().
@@ -25,7 +25,7 @@ class KeptRuns
     // Keeps the bytes read from offset on, in place of a run kept from there before.
     common::Bytes keep(std::uint64_t offset, std::vector<std::uint8_t> run);
 
-  private:
+private:
     std::size_t m_limit;
     std::map<std::uint64_t, std::vector<std::uint8_t>> m_runs; // by offset
     std::deque<std::uint64_t> m_order;                         // oldest first

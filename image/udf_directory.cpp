@@ -22,7 +22,7 @@ bool isBlank(Bytes bytes)
 // boundaries; a piece's unfinished identifier is kept for the next one.
 class IdentifierParser
 {
-  public:
+public:
     explicit IdentifierParser(std::string_view what) : m_what(what) {}
 
     // Takes the next piece of data; false once blank space ends the identifiers.
@@ -30,7 +30,7 @@ class IdentifierParser
     void finish() const;
     std::vector<DirectoryItem> items() { return std::move(m_items); }
 
-  private:
+private:
     void add(const FileIdentifier& identifier);
 
     std::string_view m_what;

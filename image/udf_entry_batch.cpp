@@ -22,7 +22,7 @@ struct Wanted
 // The first error by index of the entries tried, kept until all are done.
 class FirstFailure
 {
-  public:
+public:
     template <typename Work> void attempt(std::size_t index, Work&& work)
     {
         if (m_index && *m_index < index) return; // its error could not be the one raised
@@ -38,7 +38,7 @@ class FirstFailure
         if (m_error) std::rethrow_exception(m_error);
     }
 
-  private:
+private:
     std::optional<std::size_t> m_index;
     std::exception_ptr m_error;
 };

@@ -18,7 +18,7 @@ namespace {
 // Walks a file's allocation descriptors into runs, continuing into allocation extents.
 class RunCollector
 {
-  public:
+public:
     // mayRead: whether allocation extents are read; without it the list ends at the first.
     RunCollector(const Partitions& partitions, std::uint64_t size, std::string_view what,
                  bool mayRead = true)
@@ -28,7 +28,7 @@ class RunCollector
 
     std::vector<Run> collect(Bytes descriptors, std::uint8_t form, std::uint16_t partition);
 
-  private:
+private:
     // The next descriptors, or nothing when the list ends here.
     std::optional<Bytes> follow(const Allocation& next);
 

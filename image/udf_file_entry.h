@@ -19,7 +19,7 @@ constexpr std::size_t kMaxRuns = std::size_t{1} << 22;
 // descriptors point into.
 class EntryBlock
 {
-  public:
+public:
     EntryBlock(std::vector<std::uint8_t> block, BlockAddress address);
     // The entry points into the block it owns: it moves with it and is never copied.
     EntryBlock(EntryBlock&&) = default;
@@ -30,7 +30,7 @@ class EntryBlock
     BlockAddress address() const { return m_address; }
     bool isDirectory() const { return m_entry.fileType == kFileTypeDirectory; }
 
-  private:
+private:
     std::vector<std::uint8_t> m_block;
     BlockAddress m_address;
     FileEntry m_entry;

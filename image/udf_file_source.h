@@ -13,13 +13,13 @@ namespace tarvelo::image::udf {
 // zeros. Shares the disc, which thus lives as long as any file opened on it.
 class FileSource final : public platform::ByteSource
 {
-  public:
+public:
     FileSource(std::shared_ptr<const platform::ByteSource> disc, FileData data);
 
     std::uint64_t size() const override { return m_data.size; }
     void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
-  private:
+private:
     std::shared_ptr<const platform::ByteSource> m_disc;
     FileData m_data;
     std::vector<std::uint64_t> m_runStarts; // the file offset of each run, for a binary search

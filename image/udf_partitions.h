@@ -28,7 +28,7 @@ void appendRun(std::vector<Run>& runs, Run run);
 // are filled in once read, as they are files of the partitions below them).
 class Partitions
 {
-  public:
+public:
     Partitions(const platform::ByteSource& disc, const VolumeLayout& layout);
 
     std::uint32_t blockSize() const { return m_blockSize; }
@@ -53,7 +53,7 @@ class Partitions
     std::uint64_t offsetOf(BlockAddress where) const;
     std::vector<std::uint8_t> readBlock(BlockAddress where, std::string_view what) const;
 
-  private:
+private:
     struct Mapping
     {
         PartitionMap map;

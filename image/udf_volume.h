@@ -23,7 +23,7 @@ namespace tarvelo::image {
 // IsoVolume.
 class UdfVolume final : public platform::Volume
 {
-  public:
+public:
     // sessionStartSector: the first 2048-byte sector of the disc's last session (0 for an
     // image); lastWrittenSector: where the last track ends, when the drive can say (an
     // image's end otherwise). A volume that is damaged raises an error that names what.
@@ -42,7 +42,7 @@ class UdfVolume final : public platform::Volume
     // Finds the file by its path, reading its folder anew: for callers without a listing.
     std::unique_ptr<platform::ByteSource> openFile(const std::string& path) const override;
 
-  private:
+private:
     void readFacts(const udf::VolumeLayout& layout, udf::BlockAddress fileSet,
                    common::Bytes fileSetBlock);
     udf::BlockAddress folderAddress(const std::string& folderPath) const;

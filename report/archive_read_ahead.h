@@ -21,7 +21,7 @@ namespace tarvelo::report {
 // folder's) are always read at their turn.
 class ArchiveReadAhead
 {
-  public:
+public:
     static constexpr std::size_t kHeldBytes = std::size_t{64} << 20;
 
     ArchiveReadAhead(const platform::Volume& volume, const RunRequest& request,
@@ -36,7 +36,7 @@ class ArchiveReadAhead
     // disc are read and held.
     std::optional<HeldListing> turnOf(const DiscScan& scan, std::size_t file);
 
-  private:
+private:
     struct Planned
     {
         std::uint64_t position = 0;

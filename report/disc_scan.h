@@ -47,7 +47,7 @@ enum class ScanEnd
 // report is written, as a compact record with its name in one arena.
 class DiscScan
 {
-  public:
+public:
     // A catalogue stores each file's date; the report shows none, so a scan for the
     // report alone does not spend memory on them.
     enum class Dates
@@ -86,7 +86,7 @@ class DiscScan
     // Adds every folder's size to its ancestors', once the last folder is in.
     void addUpSizes();
 
-  private:
+private:
     // 16 bytes: the size, the name, and a bit each for whether it is a regular file and
     // whether a ref and a position follow the name in the arena (a host gives neither, so
     // they cost nothing). Where dates are kept, every name ends with its file's date.

@@ -13,7 +13,7 @@ namespace tarvelo::report {
 // costs no more than its deepest path.
 class FolderPath
 {
-  public:
+public:
     // The walk starts at the root, folder 0.
     FolderPath(std::string rootPath, char separator);
 
@@ -27,7 +27,7 @@ class FolderPath
     // The path of the folder the walk is at or of one of its ancestors.
     std::string_view pathOf(std::size_t folder) const;
 
-  private:
+private:
     struct Level
     {
         std::size_t folder;

@@ -15,7 +15,7 @@ namespace {
 // Hands a reader's notices to the user together with the archive they are about.
 class ArchiveNotices final : public common::NoticeSink
 {
-  public:
+public:
     ArchiveNotices(RunUi& ui, const std::string& archivePath)
         : m_ui(ui), m_archivePath(archivePath)
     {
@@ -23,7 +23,7 @@ class ArchiveNotices final : public common::NoticeSink
 
     void notice(std::string_view text) override { m_ui.archiveNotice(m_archivePath, text); }
 
-  private:
+private:
     RunUi& m_ui;
     const std::string& m_archivePath;
 };

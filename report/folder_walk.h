@@ -21,7 +21,7 @@ namespace tarvelo::report {
 // where the volume can tell it (ArchiveReadAhead), which changes nothing in what is written.
 class FolderWalk
 {
-  public:
+public:
     // What the walk writes is also told to inventory, when one is given.
     FolderWalk(const platform::Volume& volume, const RunRequest& request, ArchiveReaders readers,
                ReportWriter& out, RunUi& ui, InventorySink* inventory = nullptr);
@@ -31,7 +31,7 @@ class FolderWalk
 
     const std::vector<Problem>& skippedArchives() const noexcept { return m_skipped; }
 
-  private:
+private:
     bool writeFolder(const DiscScan& scan, const ScannedFolder& folder, const FolderPath& path,
                      bool isRoot);
     void writeFacts(const ScannedFolder& folder, const FolderPath& path);

@@ -12,12 +12,12 @@ namespace {
 // Keeps a reader's notices for the time its archive's turn comes.
 class HeldNotices final : public common::NoticeSink
 {
-  public:
+public:
     explicit HeldNotices(std::vector<std::string>& notices) : m_notices(notices) {}
 
     void notice(std::string_view text) override { m_notices.emplace_back(text); }
 
-  private:
+private:
     std::vector<std::string>& m_notices;
 };
 

@@ -18,7 +18,7 @@ namespace tarvelo::report {
 // An entry costs 16 bytes and its name.
 class HeldListing
 {
-  public:
+public:
     // Reads the archive with reader from files and holds what it gave, entry sizes only
     // when withSizes. Nothing when the listing would take more than roomBytes; a stop
     // inside the read raises common::Stopped, as the reader does.
@@ -29,7 +29,7 @@ class HeldListing
 
     std::size_t bytes() const noexcept;
 
-  private:
+private:
     friend class HeldListingReader;
 
     struct Entry
@@ -57,7 +57,7 @@ class HeldListing
 // its notices again, the same entries, and the same failure at the same place.
 class HeldListingReader final : public archive::NamesOnlyReader
 {
-  public:
+public:
     explicit HeldListingReader(HeldListing listing)
         : NamesOnlyReader(m_ownState), m_listing(std::move(listing))
     {
@@ -72,7 +72,7 @@ class HeldListingReader final : public archive::NamesOnlyReader
     std::int32_t Compressed_Size(std::int32_t FileNum) const override;
     std::int32_t UnCompressed_Size(std::int32_t FileNum) const override;
 
-  private:
+private:
     // The held entry of a valid number, or null for a number that names nothing; the
     // held failure is raised again at the entry it ended.
     const HeldListing::Entry* entry(std::int32_t FileNum) const;

@@ -12,7 +12,7 @@ namespace tarvelo::report {
 // Where a name lies in a NameArena, in eight bytes: its position and its length.
 class NameRef
 {
-  public:
+public:
     static constexpr std::size_t kLengthBits = 16;
     static constexpr std::size_t kPositionBits = 45; // leaves three bits for a record's own use
 
@@ -35,7 +35,7 @@ class NameRef
         return ref;
     }
 
-  private:
+private:
     std::uint64_t m_bits = 0;
 };
 
@@ -44,7 +44,7 @@ class NameRef
 // are not zero-filled: a page is only taken when names are written into it.
 class NameArena
 {
-  public:
+public:
     static constexpr std::size_t kLongestName = (std::size_t{1} << NameRef::kLengthBits) - 1;
 
     // The name and the trailer after it, as one; longer than kLongestName together, they
@@ -52,7 +52,7 @@ class NameArena
     NameRef add(std::string_view name, std::string_view trailer = {});
     std::string_view view(NameRef ref) const noexcept;
 
-  private:
+private:
     static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
     std::vector<std::unique_ptr<char[]>> m_blocks;

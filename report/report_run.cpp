@@ -14,13 +14,13 @@ namespace {
 // The busy caption stands for the writing steps and goes on every way out of them.
 class BusyCaption
 {
-  public:
+public:
     explicit BusyCaption(RunUi& ui) : m_ui(ui) { m_ui.setBusy(true); }
     ~BusyCaption() { m_ui.setBusy(false); }
     BusyCaption(const BusyCaption&) = delete;
     BusyCaption& operator=(const BusyCaption&) = delete;
 
-  private:
+private:
     RunUi& m_ui;
 };
 

@@ -21,7 +21,7 @@ inline constexpr int kEntryLevel = 4;
 // they go to the file. A failing write raises the file's error.
 class ReportWriter
 {
-  public:
+public:
     explicit ReportWriter(platform::PendingFile& file);
 
     // One line: level tabs, then label and value as given. Callers make names line-safe.
@@ -31,7 +31,7 @@ class ReportWriter
     void fileLine();    // 20 hyphens at the files' level
     void flush();       // hands everything gathered to the file
 
-  private:
+private:
     // Appends text that may not fit in the room left, in as many pieces as it takes.
     void appendInPieces(std::string_view text);
 

@@ -32,7 +32,7 @@ struct PendingFolder
 // they can be put in order before they are listed in turn.
 class FolderLister final : public platform::EntrySink
 {
-  public:
+public:
     explicit FolderLister(DiscScan& scan) : m_scan(scan) {}
 
     void entry(std::string_view name, platform::EntryKind kind, std::uint64_t size,
@@ -55,7 +55,7 @@ class FolderLister final : public platform::EntrySink
 
     std::vector<NameRef> subfolders;
 
-  private:
+private:
     DiscScan& m_scan;
 };
 

@@ -35,7 +35,7 @@ class DriveListTest : public QObject
     void entriesAreReadAgain_data();
     void entriesAreReadAgain();
 
-  private:
+private:
     QString image(const QString& name) const
     {
         return QString::fromStdString((m_images.path() / name.toStdString()).string());

@@ -41,7 +41,7 @@ class StopTest : public QObject
     void escapeOrClosingAsksBeforeStopping();
     void reportFinishedDuringTheQuestionIsTold();
 
-  private:
+private:
     std::unique_ptr<AppServices> m_services;
     std::unique_ptr<app::MainWindow> m_window;
 };

@@ -17,7 +17,7 @@ constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
 // Serves one sparse file: the held bytes at its start and at its end, zeros between.
 class SparseFile final : public platform::FileOpener
 {
-  public:
+public:
     SparseFile(std::vector<std::uint8_t> held, std::uint64_t size)
         : m_held(std::move(held)), m_size(size)
     {
@@ -27,7 +27,7 @@ class SparseFile final : public platform::FileOpener
         return std::make_unique<fuzz::TwoEndedSparseSource>(m_held, m_size);
     }
 
-  private:
+private:
     std::vector<std::uint8_t> m_held;
     std::uint64_t m_size;
 };

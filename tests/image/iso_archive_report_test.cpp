@@ -35,7 +35,7 @@ std::vector<std::uint8_t> zipOf(const std::string& entry)
 // Opens the one image it holds as the disc, whatever the source is called.
 class ImageOpener final : public platform::VolumeOpener
 {
-  public:
+public:
     explicit ImageOpener(const test::IsoImage& image) : m_image(image) {}
 
     std::unique_ptr<platform::Volume> openVolume(const std::string& source) const override
@@ -43,7 +43,7 @@ class ImageOpener final : public platform::VolumeOpener
         return test::isoVolume(m_image, source);
     }
 
-  private:
+private:
     const test::IsoImage& m_image;
 };
 
@@ -82,7 +82,7 @@ TEST(IsoArchiveReport, EachArchiveIsListedFromItsOwnRecord)
 // An image's bytes, with the offset of every read noted in order.
 class ReadLog final : public platform::ByteSource
 {
-  public:
+public:
     explicit ReadLog(const test::IsoImage& image) : m_bytes(image.bytes()) {}
 
     std::uint64_t size() const override { return m_bytes.size(); }
@@ -94,13 +94,13 @@ class ReadLog final : public platform::ByteSource
 
     mutable std::vector<std::uint64_t> offsets;
 
-  private:
+private:
     platform::MemoryByteSource m_bytes;
 };
 
 class LoggedImageOpener final : public platform::VolumeOpener
 {
-  public:
+public:
     explicit LoggedImageOpener(std::shared_ptr<const ReadLog> log) : m_log(std::move(log)) {}
 
     std::unique_ptr<platform::Volume> openVolume(const std::string& source) const override
@@ -108,7 +108,7 @@ class LoggedImageOpener final : public platform::VolumeOpener
         return std::make_unique<IsoVolume>(m_log, source);
     }
 
-  private:
+private:
     std::shared_ptr<const ReadLog> m_log;
 };
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // read where they are.
 class FakeTreeOpener final : public VolumeOpener
 {
-  public:
+public:
     explicit FakeTreeOpener(fs::path root) : m_root(std::move(root)) {}
 
     std::unique_ptr<Volume> openVolume(const std::string& source) const override
@@ -31,7 +31,7 @@ class FakeTreeOpener final : public VolumeOpener
                                                     : source);
     }
 
-  private:
+private:
     fs::path m_root;
 };
 
@@ -43,7 +43,7 @@ void copyFile(const fs::path& from, const fs::path& to)
 
 class IsoDriveList : public ::testing::Test
 {
-  protected:
+protected:
     void SetUp() override
     {
         if (!test::xorrisoAvailable()) GTEST_SKIP() << "xorriso is not installed";

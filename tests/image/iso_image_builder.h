@@ -59,7 +59,7 @@ IsoDescriptor jolietDescriptor(std::string label, std::uint32_t rootBlock);
 // A disc image laid out sector by sector, zero-filled.
 class IsoImage
 {
-  public:
+public:
     explicit IsoImage(std::size_t sectors) : m_bytes(sectors * kSector) {}
 
     static constexpr std::size_t kSector = 2048;
@@ -73,7 +73,7 @@ class IsoImage
 
     const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
 
-  private:
+private:
     std::vector<std::uint8_t> m_bytes;
 };
 
@@ -87,7 +87,7 @@ IsoImage plainImage(const std::vector<IsoRecord>& rootRecords, std::size_t secto
 // An image's bytes with every read counted; the image must outlive it.
 class CountingSource final : public platform::ByteSource
 {
-  public:
+public:
     explicit CountingSource(const IsoImage& image) : m_bytes(image.bytes()) {}
 
     std::uint64_t size() const override { return m_bytes.size(); }
@@ -98,7 +98,7 @@ class CountingSource final : public platform::ByteSource
     }
     int reads() const { return m_reads; }
 
-  private:
+private:
     platform::MemoryByteSource m_bytes;
     mutable int m_reads = 0;
 };

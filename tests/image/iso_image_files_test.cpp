@@ -30,7 +30,7 @@ std::string fileBytes(const fs::path& path)
 // xorriso.
 class IsoImageFiles : public ::testing::Test
 {
-  protected:
+protected:
     static void SetUpTestSuite()
     {
         if (!test::xorrisoAvailable()) return;
@@ -63,7 +63,7 @@ class IsoImageFiles : public ::testing::Test
         {"rock-ridge-moved.iso", "-R -rr_reloc_dir RR_MOVED"},
     };
 
-  private:
+private:
     static inline std::unique_ptr<test::TempDir> s_dir;
 };
 
@@ -124,7 +124,7 @@ TEST_F(IsoImageFiles, TruncatedImagesEndInErrors)
 // A read-only loop device over an image, detached at the end.
 class LoopDevice
 {
-  public:
+public:
     static std::unique_ptr<LoopDevice> attach(const fs::path& image)
     {
         FILE* pipe =
@@ -145,7 +145,7 @@ class LoopDevice
 
     const std::string& path() const { return m_path; }
 
-  private:
+private:
     explicit LoopDevice(std::string path) : m_path(std::move(path)) {}
 
     std::string m_path;

@@ -110,7 +110,7 @@ TEST(IsoVolume, PathsAreTheSourcePathThenTheFoldersInside)
 // Counts the reads that touch one byte range of the disc.
 class CountingSource final : public platform::ByteSource
 {
-  public:
+public:
     CountingSource(const IsoImage& image, std::uint64_t watchedOffset)
         : m_bytes(image.bytes()), m_watched(watchedOffset)
     {
@@ -124,7 +124,7 @@ class CountingSource final : public platform::ByteSource
     }
     int watchedReads() const { return m_watchedReads; }
 
-  private:
+private:
     platform::MemoryByteSource m_bytes;
     std::uint64_t m_watched;
     mutable int m_watchedReads = 0;

@@ -34,7 +34,7 @@ struct UdfImageOptions
 // virtual allocation tables, extended entries, continuations. Block size 2048.
 class UdfImageBuilder
 {
-  public:
+public:
     // Every folder and file below the folder, with its bytes.
     static UdfImageBuilder fromFolder(const std::filesystem::path& folder);
 
@@ -57,7 +57,7 @@ class UdfImageBuilder
     // "logical volume", "file set", "root entry", "root folder data".
     const std::map<std::string, std::uint64_t>& landmarks() const { return m_landmarks; }
 
-  private:
+private:
     struct Node
     {
         std::string name;

@@ -36,11 +36,11 @@ struct Ad
 // physical partition) and writes every descriptor.
 class UdfImageWriter
 {
-  public:
+public:
     UdfImageWriter(const UdfImageBuilder& tree, const UdfImageOptions& options);
     std::vector<std::uint8_t> write();
 
-  private:
+private:
     struct Placed
     {
         std::uint32_t entry = 0;

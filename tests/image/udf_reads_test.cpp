@@ -29,7 +29,7 @@ struct Read
 // The image's bytes with every request kept in order.
 class RecordingSource final : public platform::ByteSource
 {
-  public:
+public:
     explicit RecordingSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
     std::uint64_t size() const override { return m_bytes.size(); }
@@ -41,7 +41,7 @@ class RecordingSource final : public platform::ByteSource
 
     mutable std::vector<Read> log;
 
-  private:
+private:
     platform::MemoryByteSource m_bytes;
 };
 

@@ -17,7 +17,7 @@ using Positions = std::map<std::string, std::uint64_t>;
 // Drive D: as a disc image shows it: its files lie at the positions given by path.
 class PlacedVolume final : public platform::Volume
 {
-  public:
+public:
     PlacedVolume(std::unique_ptr<platform::Volume> inner, const Positions& positions)
         : m_inner(std::move(inner)), m_positions(positions)
     {
@@ -40,14 +40,14 @@ class PlacedVolume final : public platform::Volume
         return m_inner->openFile(path);
     }
 
-  private:
+private:
     std::unique_ptr<platform::Volume> m_inner;
     const Positions& m_positions;
 };
 
 class PlacedOpener final : public platform::VolumeOpener
 {
-  public:
+public:
     PlacedOpener(const platform::VolumeOpener& inner, const Positions& positions)
         : m_inner(inner), m_positions(positions)
     {
@@ -58,7 +58,7 @@ class PlacedOpener final : public platform::VolumeOpener
         return std::make_unique<PlacedVolume>(m_inner.openVolume(source), m_positions);
     }
 
-  private:
+private:
     const platform::VolumeOpener& m_inner;
     const Positions& m_positions;
 };
@@ -66,7 +66,7 @@ class PlacedOpener final : public platform::VolumeOpener
 // Every call the catalogue would hear, one line each.
 class InventoryLog final : public InventorySink
 {
-  public:
+public:
     void volume(const platform::VolumeFacts&, std::int32_t, std::int32_t, const std::string&,
                 char) override
     {

@@ -14,7 +14,7 @@ namespace tarvelo::test {
 // A user who answers from a script and remembers what the run asked and showed.
 class ScriptedUi final : public report::RunUi
 {
-  public:
+public:
     enum class StopAt
     {
         Never,

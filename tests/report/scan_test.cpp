@@ -49,7 +49,7 @@ std::vector<std::string> pathsOf(const DiscScan& scan, const platform::Volume& v
 // Counts the listings of each folder, to show that the disc is read once.
 class CountingVolume final : public platform::Volume
 {
-  public:
+public:
     explicit CountingVolume(std::unique_ptr<platform::Volume> inner) : m_inner(std::move(inner)) {}
 
     platform::VolumeFacts facts() const override { return m_inner->facts(); }
@@ -67,7 +67,7 @@ class CountingVolume final : public platform::Volume
 
     mutable std::map<std::string, int> listings;
 
-  private:
+private:
     std::unique_ptr<platform::Volume> m_inner;
 };
 
@@ -141,7 +141,7 @@ TEST(Scan, StopsAtAnUnreadableFolderKeepingThoseBeforeIt)
 // its parent was listed and before it was read.
 class VanishingVolume final : public platform::Volume
 {
-  public:
+public:
     VanishingVolume(std::unique_ptr<platform::Volume> inner, std::set<std::string> gone)
         : m_inner(std::move(inner)), m_gone(std::move(gone))
     {
@@ -165,7 +165,7 @@ class VanishingVolume final : public platform::Volume
         return m_inner->openFile(path);
     }
 
-  private:
+private:
     std::unique_ptr<platform::Volume> m_inner;
     std::set<std::string> m_gone;
 };

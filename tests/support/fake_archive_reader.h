@@ -22,7 +22,7 @@ struct FakeEntry
 // records every path it was asked to read. It opens no file.
 class FakeArchiveReader final : public archive::NamesOnlyReader
 {
-  public:
+public:
     explicit FakeArchiveReader(archive::ReaderState& state) : NamesOnlyReader(state) {}
 
     void add(const std::string& path, std::vector<FakeEntry> entries)
@@ -83,7 +83,7 @@ class FakeArchiveReader final : public archive::NamesOnlyReader
     std::int32_t Compressed_Size(std::int32_t) const override { return 0; }
     std::int32_t UnCompressed_Size(std::int32_t) const override { return 0; }
 
-  private:
+private:
     struct Archive
     {
         std::vector<FakeEntry> entries;

@@ -23,7 +23,7 @@ std::vector<std::string> namesOnDrive(const std::string& path, char letter)
 // Reads of a file that holds no bytes: zeros, as from a sparse file.
 class ZeroByteSource final : public ByteSource
 {
-  public:
+public:
     explicit ZeroByteSource(std::uint64_t size) : m_size(size) {}
 
     std::uint64_t size() const override { return m_size; }
@@ -34,13 +34,13 @@ class ZeroByteSource final : public ByteSource
         std::fill(out.begin(), out.end(), std::uint8_t{0});
     }
 
-  private:
+private:
     std::uint64_t m_size;
 };
 
 class MemoryVolume final : public Volume
 {
-  public:
+public:
     MemoryVolume(MemoryDrive& drive, VolumeFacts facts) : m_drive(drive), m_facts(std::move(facts))
     {
     }
@@ -70,7 +70,7 @@ class MemoryVolume final : public Volume
         return std::make_unique<MemoryByteSource>(std::span(data, file->bytes->size()));
     }
 
-  private:
+private:
     MemoryDrive& m_drive;
     VolumeFacts m_facts;
 };
@@ -79,7 +79,7 @@ class MemoryVolume final : public Volume
 // replace(), removed when dropped before that.
 class MemoryPendingFile final : public PendingFile
 {
-  public:
+public:
     MemoryPendingFile(MemoryNode& folder, std::string name, OutputFaults& faults)
         : m_folder(folder), m_name(std::move(name)), m_tempName("~" + m_name + ".tmp"),
           m_faults(faults)
@@ -123,7 +123,7 @@ class MemoryPendingFile final : public PendingFile
         m_replaced = true;
     }
 
-  private:
+private:
     MemoryNode& m_folder;
     std::string m_name;
     std::string m_tempName;

@@ -27,7 +27,7 @@ struct OutputFaults
 // trees, so tests read them back and see what else a folder holds.
 class MemoryFileSystem final : public VolumeOpener, public OutputService
 {
-  public:
+public:
     MemoryFileSystem();
     ~MemoryFileSystem() override;
     MemoryFileSystem(const MemoryFileSystem&) = delete;
@@ -58,7 +58,7 @@ class MemoryFileSystem final : public VolumeOpener, public OutputService
     bool exists(const std::string& path) const override;
     std::unique_ptr<PendingFile> create(const std::string& path) override;
 
-  private:
+private:
     // The drive of an added letter; a volume opened by a const service still reads the tree.
     MemoryDrive& drive(char letter) const;
     MemoryNode* find(const std::string& path) const;

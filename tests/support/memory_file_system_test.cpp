@@ -12,7 +12,7 @@ using test::errorOf;
 
 class MemoryFileSystemTest : public ::testing::Test
 {
-  protected:
+protected:
     MemoryFileSystemTest()
     {
         files.addDrive('D', {"DISC", 100, 0, 5});
