@@ -85,8 +85,8 @@ int addOne(const CatalogOptions& options, catalog::Catalog& catalog, const std::
     try {
         const std::int64_t number = writer.commit();
         ui.say("added " + cli::quoted(source) + " as disc " + std::to_string(number) + " (" +
-               std::to_string(outcome.totalFiles) + " files, " +
-               std::to_string(outcome.totalFolders) + " folders)");
+               counted(outcome.totalFiles, "file", "files") + ", " +
+               counted(outcome.totalFolders, "folder", "folders") + ")");
     } catch (const Error& error) {
         ui.say("cannot add " + cli::quoted(source) + ": " + error.what() +
                "; the catalogue is as it was");

@@ -83,4 +83,9 @@ std::string quoted(std::string_view path)
     return '\'' + common::lineSafe(path) + '\'';
 }
 
+std::string counted(std::int64_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
+
 } // namespace tarvelo::cli

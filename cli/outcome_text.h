@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,9 @@ int exitStatus(const report::RunOutcome& outcome);
 // program's name: a warning per skipped archive, then how the run ended (nothing for a
 // complete report).
 std::vector<std::string> outcomeMessages(const report::RunOutcome& outcome);
+
+// A count with its noun, singular for one: "1 folder", "345 files".
+std::string counted(std::int64_t count, std::string_view one, std::string_view many);
 
 // A path or a name as a message shows it: quoted, and unable to move the cursor or
 // break the line.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/progress_bar.h"
 
+#include "cli/outcome_text.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -40,8 +42,8 @@ std::string progressLine(const report::Progress& progress, std::size_t width)
 {
     std::string line;
     if (progress.phase == report::Progress::Phase::Scanning) {
-        line = "Reading the disc: " + std::to_string(progress.foldersDone) + " folders, " +
-               std::to_string(progress.filesDone) + " files";
+        line = "Reading the disc: " + counted(progress.foldersDone, "folder", "folders") + ", " +
+               counted(progress.filesDone, "file", "files");
     } else {
         line = "Writing " + bar(progress.filesDone, progress.filesTotal) + ' ' +
                percent(progress.filesDone, progress.filesTotal) + ' ' +

@@ -15,6 +15,7 @@ TEST(ProgressLine, ShowsThePhaseAndFitsTheWidth)
          "Writing [###############...............] 50% 50/100 files"},
         {"writing, empty disc", {Phase::Writing, 0, 0, 0}, 80,
          "Writing [##############################] 100% 0/0 files"},
+        {"reading, one of each", {Phase::Scanning, 1, 1, 0}, 80, "Reading the disc: 1 folder, 1 file"},
         {"narrow terminal", {Phase::Scanning, 12, 345, 0}, 16, "Reading the disc"},
     };
     for (const auto& c : cases)
