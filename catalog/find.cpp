@@ -15,8 +15,14 @@
 namespace tarvelo::catalog {
 namespace {
 
-constexpr std::string_view kRowColumns =
-    "e.id, e.disc, e.parent, e.kind, e.name, e.size, e.modified";
+constexpr std::string_view kSelectEntries =
+    "SELECT e.id, e.disc, e.parent, e.kind, e.name, e.size, e.modified FROM entry e WHERE ";
+
+// The entries with ids from ?1 to ?2, in report order.
+Statement entriesBetween(Database& db)
+{
+    return db.prepare(std::string(kSelectEntries) + "e.id BETWEEN ? AND ? ORDER BY e.id");
+}
 
 struct Row
 {
@@ -161,8 +167,7 @@ private:
     void readEveryEntry()
     {
         const auto [first, last] = idRange(m_catalog, m_query);
-        Statement rows = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
-                                                " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+        Statement rows = entriesBetween(m_catalog.db());
         rows.bind(1, first).bind(2, last);
         while (!limitReached() && rows.step())
             consider(rowOf(rows));
@@ -172,8 +177,7 @@ private:
     void lookUp(const std::vector<std::string_view>& trigrams)
     {
         NameIndexLookup index(m_catalog.db(), trigrams);
-        Statement entry = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
-                                                 " FROM entry e WHERE e.id = ?");
+        Statement entry = m_catalog.db().prepare(std::string(kSelectEntries) + "e.id = ?");
         for (const DiscRecord& disc : m_hits.discs()) {
             if (m_query.disc && disc.id != *m_query.disc) continue;
             for (const std::uint32_t offset : index.candidates(disc.id)) {
@@ -194,8 +198,7 @@ private:
     void lookUpPaths(const std::vector<std::string_view>& trigrams)
     {
         NameIndexLookup index(m_catalog.db(), trigrams);
-        Statement rows = m_catalog.db().prepare("SELECT " + std::string(kRowColumns) +
-                                                " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+        Statement rows = entriesBetween(m_catalog.db());
         for (const DiscRecord& disc : m_hits.discs()) {
             if (m_query.disc && disc.id != *m_query.disc) continue;
             const std::vector<std::uint32_t>& named = index.candidates(disc.id);
@@ -208,11 +211,8 @@ private:
                     const auto parent = static_cast<std::uint32_t>(row.parent - disc.firstEntry);
                     const bool below =
                         row.parent != 0 && std::binary_search(under.begin(), under.end(), parent);
-                    if (wanted(m_query, row) &&
-                        (below || m_pattern.matches(searchKey(row.name)))) {
-                        m_onHit(m_hits.make(row));
-                        ++m_found;
-                    }
+                    if (wanted(m_query, row) && (below || m_pattern.matches(searchKey(row.name))))
+                        found(row);
                 }
                 rows.reset();
                 if (limitReached()) return;
@@ -272,7 +272,11 @@ private:
         // Every path key is kept on the way, wanted or not, for the entries below it.
         const std::string path = m_query.wholePath ? pathKey(row) : std::string();
         if (!wanted(m_query, row)) return;
-        if (!m_pattern.matches(m_query.wholePath ? path : searchKey(row.name))) return;
+        if (m_pattern.matches(m_query.wholePath ? path : searchKey(row.name))) found(row);
+    }
+
+    void found(const Row& row)
+    {
         m_onHit(m_hits.make(row));
         ++m_found;
     }
@@ -309,8 +313,7 @@ void listEntries(Catalog& catalog, const std::vector<DiscRecord>& discs,
                  const std::function<void(const Hit&)>& onHit)
 {
     HitMaker hits(catalog, discs);
-    Statement rows = catalog.db().prepare("SELECT " + std::string(kRowColumns) +
-                                          " FROM entry e WHERE e.id BETWEEN ? AND ? ORDER BY e.id");
+    Statement rows = entriesBetween(catalog.db());
     const FindQuery everything;
     for (const DiscRecord& disc : hits.discs()) {
         rows.bind(1, disc.firstEntry).bind(2, disc.lastEntry);

@@ -14,11 +14,6 @@ namespace {
 
 constexpr std::size_t kTrigram = 3;
 
-bool isLead(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-}
-
 constexpr std::uint64_t kWindowMask = (std::uint64_t{1} << 63) - 1;
 
 // The code point at `at` of valid UTF-8 (search keys are), moving `at` past it.
@@ -77,7 +72,7 @@ std::vector<std::string_view> trigramsOf(std::string_view key)
 {
     std::vector<std::size_t> starts;
     for (std::size_t at = 0; at < key.size(); ++at)
-        if (isLead(key[at])) starts.push_back(at);
+        if (startsCharacter(key[at])) starts.push_back(at);
     std::vector<std::string_view> trigrams;
     if (starts.size() < kTrigram) return trigrams;
     starts.push_back(key.size());

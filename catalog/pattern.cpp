@@ -7,16 +7,11 @@
 namespace tarvelo::catalog {
 namespace {
 
-bool isLead(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-}
-
 // The byte length of the character that starts at `at`.
 std::size_t characterLength(std::string_view text, std::size_t at)
 {
     std::size_t end = at + 1;
-    while (end < text.size() && !isLead(text[end]))
+    while (end < text.size() && !startsCharacter(text[end]))
         ++end;
     return end - at;
 }

@@ -24,11 +24,6 @@ static_assert(std::is_sorted(std::begin(kKeys), std::end(kKeys),
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0U) == 0x80U;
-}
-
 // One code point from text at `at`, moving `at` past it; a malformed sequence gives
 // U+FFFD and moves one byte on.
 char32_t nextCharacter(std::string_view text, std::size_t& at)
@@ -42,12 +37,11 @@ char32_t nextCharacter(std::string_view text, std::size_t& at)
     }
     char32_t point = length == 1 ? lead : lead & (0x7FU >> length);
     for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[at + i]);
-        if (!isContinuation(byte)) {
+        if (startsCharacter(text[at + i])) {
             ++at;
             return kReplacement;
         }
-        point = (point << 6) | (byte & 0x3FU);
+        point = (point << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3FU);
     }
     constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
     if (point < kLeast[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
@@ -96,9 +90,7 @@ void appendSearchKey(std::string& key, std::string_view text)
 
 std::size_t characterCount(std::string_view text)
 {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return !isContinuation(static_cast<unsigned char>(c));
-    }));
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), startsCharacter));
 }
 
 } // namespace tarvelo::catalog
