@@ -34,6 +34,9 @@ struct FindQuery
 // Calls onHit for every entry the query finds, in disc order and, within a disc, in the
 // order of its report. Names are looked up through the trigram index; a pattern without
 // three characters in a row, or one matched against whole paths, reads every entry.
+// Where there are cores to spare, discs are searched on threads of their own, each with
+// its own connection seeing the same state of the catalogue; onHit is called on the
+// calling thread all the same.
 void find(Catalog& catalog, const FindQuery& query, const std::function<void(const Hit&)>& onHit);
 
 // Every entry of the discs, as find gives them (export).

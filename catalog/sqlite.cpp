@@ -34,10 +34,19 @@ ErrorNumber errorNumberFor(int code)
     }
 }
 
+// SQLite counts every allocation under one lock for all connections, which threads
+// searching at once would queue on; the counts are never read.
+void stopCountingMemory()
+{
+    static const int once = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    static_cast<void>(once); // refused when SQLite is already in use: then it counts
+}
+
 } // namespace
 
 Database::Database(const std::string& path, Access access) : m_path(path)
 {
+    stopCountingMemory();
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY
                                                  : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     const int code = sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);

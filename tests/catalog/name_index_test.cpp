@@ -103,6 +103,33 @@ TEST_F(NameIndexTest, FindsWhatMatchingEveryNameFinds)
     EXPECT_TRUE(checkCatalog(catalog).empty());
 }
 
+// Enough discs that they are searched on several threads where there are cores: the hits
+// still come in disc order, a limit still takes the first ones, and a damaged disc's
+// error comes after the hits of the discs before it.
+TEST_F(NameIndexTest, ManyDiscsGiveTheirHitsInOrder)
+{
+    for (std::size_t number = 0; number < 40; ++number) {
+        std::vector<std::string> names = kNames;
+        std::rotate(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(number % names.size()), names.end());
+        discs.emplace_back("D" + std::to_string(number + 1), names);
+        addDisc(discs.back().first, names);
+    }
+    for (const char* typed : {"inv", "aaa", "ab", "2003", "zzz"})
+        EXPECT_EQ(found({.pattern = typed}), everyNameMatched({.pattern = typed})) << typed;
+    std::vector<std::string> first = everyNameMatched({.pattern = "a"});
+    first.resize(25);
+    EXPECT_EQ(found({.pattern = "a", .limit = 25}), first);
+
+    catalog.db().execute("UPDATE name_trigram SET entries = x'FF' WHERE id >> 32 = 30");
+    std::vector<std::string> before;
+    EXPECT_THROW(find(catalog, {.pattern = "inv"},
+                      [&](const Hit& hit) { before.push_back(hit.disc->label + ":" + hit.path); }),
+                 Error);
+    std::vector<std::string> expected = everyNameMatched({.pattern = "inv"});
+    expected.resize(29); // one a disc, on discs 1 to 29
+    EXPECT_EQ(before, expected);
+}
+
 TEST_F(NameIndexTest, PathsFoundThroughTheIndexAreThoseOfEveryPath)
 {
     // Rows in report order: each folder, its files, each archive's entries after it.
