@@ -130,7 +130,7 @@ bool DiscSearch::readEveryEntry(const DiscRecord& disc, const Emit& emit)
         const Row row = rowOf(m_entriesBetween);
         // Every path key is kept on the way, wanted or not, for the entries below it.
         const std::string path = m_query.wholePath ? pathKey(row) : std::string();
-        if (wanted(row) && m_pattern.matches(m_query.wholePath ? path : searchKey(row.name)))
+        if (wanted(row) && (m_query.wholePath ? m_pattern.matches(path) : nameMatches(row.name)))
             more = give(row, emit);
     }
     m_entriesBetween.reset();
@@ -147,7 +147,7 @@ bool DiscSearch::lookUpNames(const DiscRecord& disc, const Emit& emit)
                         "the catalogue's name index names an entry that is not there");
         const Row row = rowOf(m_entry);
         const bool more =
-            !wanted(row) || !m_pattern.matches(searchKey(row.name)) || give(row, emit);
+            !wanted(row) || !nameMatches(row.name) || give(row, emit);
         m_entry.reset();
         if (!more) return false;
     }
@@ -170,7 +170,7 @@ bool DiscSearch::lookUpPaths(const DiscRecord& disc, const Emit& emit)
             const auto parent = static_cast<std::uint32_t>(row.parent - disc.firstEntry);
             const bool below =
                 row.parent != 0 && std::binary_search(under.begin(), under.end(), parent);
-            if (wanted(row) && (below || m_pattern.matches(searchKey(row.name))))
+            if (wanted(row) && (below || nameMatches(row.name)))
                 more = give(row, emit);
         }
         m_entriesBetween.reset();
@@ -190,7 +190,7 @@ std::vector<std::uint32_t> DiscSearch::containersMatching(const DiscRecord& disc
         const FolderPaths::Container& container = containers[i];
         matching[i] = (container.parent != 0 && matching[container.parent - 1]) ||
                       (std::binary_search(named.begin(), named.end(), container.offset) &&
-                       m_pattern.matches(searchKey(container.name)));
+                       nameMatches(container.name));
         if (matching[i]) offsets.push_back(container.offset);
     }
     return offsets;
@@ -235,6 +235,13 @@ std::string DiscSearch::pathKey(const Row& row)
                                        searchKey(row.name));
     if (isContainer(row.storedKind())) m_pathKeys[row.id] = key;
     return key;
+}
+
+bool DiscSearch::nameMatches(std::string_view name)
+{
+    m_key.clear();
+    appendSearchKey(m_key, name);
+    return m_pattern.matches(m_key);
 }
 
 // Whether the query's conditions other than the pattern take the row.

@@ -67,6 +67,7 @@ private:
     Spans spansToRead(const DiscRecord& disc, const std::vector<std::uint32_t>& named,
                       const std::vector<std::uint32_t>& under);
     std::string pathKey(const Row& row);
+    bool nameMatches(std::string_view name);
     bool wanted(const Row& row) const;
     bool give(const Row& row, const Emit& emit);
 
@@ -78,6 +79,7 @@ private:
     Statement m_entry;
     HitMaker m_hits;
     std::unordered_map<std::int64_t, std::string> m_pathKeys;
+    std::string m_key; // reused for each name's search key
 };
 
 } // namespace tarvelo::catalog

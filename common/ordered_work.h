@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -50,16 +51,23 @@ public:
         std::vector<Item> m_items;
     };
 
-    // Runs worker(unit, output) for every unit, each worker on a thread of its own, and
-    // take(item) for every item in order on the calling thread until take returns false.
-    // A worker's failure is raised here after the items it gave before it.
+    // Runs worker(unit, output) for every unit, each worker on a thread of its own (one
+    // whose thread cannot be started is left out), and take(item) for every item in order
+    // on the calling thread until take returns false. A worker's failure is raised here
+    // after the items it gave before it.
     template <typename Workers, typename Take>
     void run(Workers& workers, Take&& take)
     {
         std::vector<std::jthread> threads;
         const StopOnLeaving stopper{*this}; // left first: stops before the threads are joined
-        for (auto& worker : workers)
-            threads.emplace_back([this, &worker] { work(worker); });
+        for (auto& worker : workers) {
+            try {
+                threads.emplace_back([this, &worker] { work(worker); });
+            } catch (const std::system_error&) {
+                if (threads.empty()) throw; // no one to do the work
+                break;                      // the threads there are do it all
+            }
+        }
         takeAll(take);
     }
 
