@@ -43,19 +43,20 @@ DiscIndexWriter indexOfStoredEntries(Database& db, const DiscEntries& disc)
     return index;
 }
 
-bool sameNameIndex(Statement& stored, std::int64_t disc, const NameIndexWriter& names)
+// Both in id order, so row by row.
+bool sameNameIndex(Statement& stored, std::int64_t disc, const NameIndexRows& expected)
 {
-    NameIndexWriter::Rows expected = names.rows();
     const auto [first, last] = nameIndexRows(disc);
     stored.bind(1, first).bind(2, last);
+    std::size_t row = 0;
     bool same = true;
     while (same && stored.step()) {
-        const auto row = expected.find(static_cast<std::uint32_t>(stored.integer(0) - first));
-        same = row != expected.end() && row->second == stored.blob(1);
-        if (same) expected.erase(row);
+        same = row < expected.size() && stored.integer(0) - first == expected.hash(row) &&
+               stored.blob(1) == expected.entries(row);
+        ++row;
     }
     stored.reset();
-    return same && expected.empty();
+    return same && row == expected.size();
 }
 
 void collect(Database& db, const char* sql, const char* before, const char* after,
@@ -77,12 +78,17 @@ void DiscIndexWriter::add(std::uint32_t offset, std::optional<std::uint32_t> par
     m_folders.add(offset, parentOffset, static_cast<StoredKind>(kind & kKindMask), name);
 }
 
-void DiscIndexWriter::write(Database& db, std::int64_t discId) const
+DiscIndexRows DiscIndexWriter::rows() const
 {
-    m_names.write(db, discId);
+    return {m_names.rows(), m_folders.bytes()};
+}
+
+void DiscIndexRows::write(Database& db, std::int64_t discId) const
+{
+    names.write(db, discId);
     db.prepare("INSERT INTO disc_folders(disc, folders) VALUES(?, ?)")
         .bind(1, discId)
-        .bindBlob(2, m_folders.bytes())
+        .bindBlob(2, folders)
         .run();
 }
 
@@ -96,7 +102,7 @@ void removeDiscIndex(Database& db, std::int64_t discId)
 void buildDiscIndexes(Database& db)
 {
     for (const DiscEntries& disc : storedDiscs(db))
-        indexOfStoredEntries(db, disc).write(db, disc.disc);
+        indexOfStoredEntries(db, disc).rows().write(db, disc.disc);
 }
 
 std::vector<std::string> checkDiscIndexes(Database& db)
@@ -105,18 +111,18 @@ std::vector<std::string> checkDiscIndexes(Database& db)
     Statement names = db.prepare("SELECT id, entries FROM name_trigram WHERE id BETWEEN ? AND ? ORDER BY id");
     Statement folders = db.prepare("SELECT folders FROM disc_folders WHERE disc = ?");
     for (const DiscEntries& disc : storedDiscs(db)) {
-        std::optional<DiscIndexWriter> made;
+        std::optional<DiscIndexRows> made;
         try {
-            made = indexOfStoredEntries(db, disc);
+            made = indexOfStoredEntries(db, disc).rows();
         } catch (const Error&) {
             continue; // entries outside their folders, which the entry checks name
         }
-        const DiscIndexWriter& index = *made;
-        if (!sameNameIndex(names, disc.disc, index.names()))
+        const DiscIndexRows& index = *made;
+        if (!sameNameIndex(names, disc.disc, index.names))
             problems.push_back("the name index of disc " + std::to_string(disc.disc) +
                                " does not match its names");
         folders.bind(1, disc.disc);
-        if (!folders.step() || folders.blob(0) != index.folders())
+        if (!folders.step() || folders.blob(0) != index.folders)
             problems.push_back("the folder table of disc " + std::to_string(disc.disc) +
                                " does not match its folders");
         folders.reset();

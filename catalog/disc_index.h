@@ -12,6 +12,15 @@
 
 namespace tarvelo::catalog {
 
+// A disc's index rows, made and ready to store.
+struct DiscIndexRows
+{
+    NameIndexRows names;
+    std::string folders;
+
+    void write(Database& db, std::int64_t discId) const;
+};
+
 // What find reads instead of every entry: a disc's name index and its folder table,
 // made from its entries as they are stored, and written with them.
 class DiscIndexWriter
@@ -21,10 +30,7 @@ public:
     // kind is a StoredKind, kInexact added or not.
     void add(std::uint32_t offset, std::optional<std::uint32_t> parentOffset, std::int64_t kind,
              std::string_view name);
-    void write(Database& db, std::int64_t discId) const;
-
-    const NameIndexWriter& names() const noexcept { return m_names; }
-    std::string folders() const { return m_folders.bytes(); }
+    DiscIndexRows rows() const;
 
 private:
     NameIndexWriter m_names;

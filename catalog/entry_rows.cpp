@@ -1,16 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/entry_rows.h"
 
+#include "common/error.h"
+
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 namespace tarvelo::catalog {
 namespace {
+
+constexpr std::size_t kBatchRows = 256;
 
 std::int64_t signedOf(std::uint64_t value)
 {
     return static_cast<std::int64_t>(
         std::min<std::uint64_t>(value, std::numeric_limits<std::int64_t>::max()));
+}
+
+// Room for the most entries a disc can have: their offsets are 32-bit.
+constexpr std::int64_t kLastFirstId =
+    std::numeric_limits<std::int64_t>::max() - std::numeric_limits<std::uint32_t>::max();
+
+std::int64_t nextEntryId(Database& db)
+{
+    Statement highest = db.prepare("SELECT max(id) FROM entry");
+    const std::int64_t last = highest.step() && !highest.isNull(0) ? highest.integer(0) : 0;
+    if (last >= kLastFirstId)
+        throw Error(ErrorNumber::Overflow,
+                    db.path() + ": the catalogue has no entry numbers left for another disc");
+    return last + 1;
 }
 
 } // namespace
@@ -39,10 +58,7 @@ std::int64_t insertDisc(Database& db, const DiscRecord& disc)
 }
 
 EntryRows::EntryRows(Database& db, std::int64_t discId)
-    : m_db(db), m_discId(discId),
-      m_entry(db.prepare("INSERT INTO entry(disc, parent, kind, name, size, packed, modified) "
-                         "VALUES(?, ?, ?, ?, ?, ?, ?)")),
-      m_listed(db.prepare("UPDATE entry SET listed = ? WHERE id = ?"))
+    : m_db(db), m_discId(discId), m_first(nextEntryId(db)), m_next(m_first), m_store(db, discId)
 {
 }
 
@@ -51,32 +67,43 @@ std::int64_t EntryRows::insert(std::optional<std::int64_t> parent, std::int64_t 
                                std::optional<std::uint64_t> packedSize,
                                std::optional<std::int64_t> modified)
 {
-    m_entry.bind(1, m_discId);
-    if (parent) m_entry.bind(2, *parent);
-    m_entry.bind(3, kind).bind(4, name).bind(5, signedOf(size));
-    if (packedSize) m_entry.bind(6, signedOf(*packedSize));
-    if (modified) m_entry.bind(7, *modified);
-    m_entry.run();
-    const std::int64_t id = m_db.lastInsertId();
-    if (m_last < m_first) m_first = id;
-    m_index.add(static_cast<std::uint32_t>(id - m_first),
-                parent ? std::optional(static_cast<std::uint32_t>(*parent - m_first)) : std::nullopt,
-                kind, name);
-    m_last = id;
+    // Stored only when the next entry comes, so the last one's listed count can be set.
+    if (m_batch.rows.size() == kBatchRows) m_store.handOver(m_batch);
+    const std::int64_t id = m_next;
+    const auto offsetOf = [&](std::int64_t entry) {
+        return static_cast<std::uint32_t>(entry - m_first);
+    };
+    m_index.add(offsetOf(id), parent ? std::optional(offsetOf(*parent)) : std::nullopt, kind, name);
+    PendingEntry row;
+    row.id = id;
+    row.parent = parent;
+    row.kind = kind;
+    row.size = signedOf(size);
+    if (packedSize) row.packed = signedOf(*packedSize);
+    row.modified = modified;
+    m_batch.add(row, name);
+    ++m_next;
     return id;
 }
 
 void EntryRows::setListed(std::int64_t archiveId, std::int32_t count)
 {
-    m_listed.bind(1, std::int64_t{count}).bind(2, archiveId).run();
+    if (m_batch.rows.empty() || m_batch.rows.back().id != archiveId)
+        throw std::logic_error("an archive's count comes right after the archive");
+    m_batch.rows.back().listed = count;
 }
 
 void EntryRows::finish()
 {
-    m_index.write(m_db, m_discId);
+    m_store.handOver(m_batch);
+    // Made while the last entries are stored.
+    const DiscIndexRows index = m_index.rows();
+    m_store.finish();
+    index.write(m_db, m_discId);
+    const bool none = m_next == m_first;
     m_db.prepare("UPDATE disc SET first_entry = ?, last_entry = ? WHERE id = ?")
-        .bind(1, m_first)
-        .bind(2, m_last)
+        .bind(1, none ? 0 : m_first)
+        .bind(2, none ? -1 : m_next - 1)
         .bind(3, m_discId)
         .run();
 }

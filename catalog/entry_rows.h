@@ -3,6 +3,8 @@
 
 #include "catalog/catalog.h"
 #include "catalog/disc_index.h"
+#include "catalog/entry_batch.h"
+#include "catalog/entry_store.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +16,9 @@ namespace tarvelo::catalog {
 std::int64_t insertDisc(Database& db, const DiscRecord& disc);
 
 // Adds one disc's entries, in report order, each with its search key in the index; the
-// caller holds the transaction.
+// caller holds the transaction and leaves the database alone until finish(): the rows are
+// stored on a thread of their own (EntryStore). Ids are given here, from one after the
+// highest stored on, so nothing waits for the rows to be in.
 class EntryRows
 {
 public:
@@ -26,19 +30,20 @@ public:
                         std::string_view name, std::uint64_t size,
                         std::optional<std::uint64_t> packedSize = std::nullopt,
                         std::optional<std::int64_t> modified = std::nullopt);
-    // The number of entries an archive's directory declared.
+    // The number of entries an archive's directory declared; the archive is the entry
+    // inserted last.
     void setListed(std::int64_t archiveId, std::int32_t count);
-    // Records the range of ids the disc's entries took.
+    // Stores what is left and records the range of ids the disc's entries took.
     void finish();
 
 private:
     Database& m_db;
     std::int64_t m_discId;
-    Statement m_entry;
-    Statement m_listed;
+    std::int64_t m_first;
+    std::int64_t m_next;
     DiscIndexWriter m_index;
-    std::int64_t m_first = 0;
-    std::int64_t m_last = -1;
+    EntryBatch m_batch;
+    EntryStore m_store; // last: it stops before the rest goes
 };
 
 } // namespace tarvelo::catalog

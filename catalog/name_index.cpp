@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/name_index.h"
 
+#include "catalog/multi_row_insert.h"
 #include "catalog/packed_numbers.h"
 #include "catalog/search_key.h"
 #include "common/error.h"
@@ -98,61 +99,79 @@ void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
 
 namespace {
 
-// Sorts by hash alone, a byte at a time from the lowest: each pass keeps the order of
-// equal bytes, so offsets stay ascending within a hash, as they were added.
-std::vector<std::uint64_t> sortedByHash(std::vector<std::uint64_t> holders)
+constexpr unsigned kHashShift = 32;
+constexpr unsigned kDigitBits = 11; // three passes over the 32 bits of a hash
+
+// Sorts by hash alone, a digit at a time from the lowest: each pass keeps the order of
+// equal digits, so offsets stay ascending within a hash, as they were added.
+std::vector<std::uint64_t> sortedByHash(const std::vector<std::uint64_t>& holders)
 {
+    constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
     std::vector<std::uint64_t> sorted(holders.size());
-    for (unsigned shift = 32; shift < 64; shift += 8) {
-        std::size_t starts[257] = {};
-        for (const std::uint64_t holder : holders)
-            ++starts[((holder >> shift) & 0xFFU) + 1];
-        for (std::size_t i = 1; i < 257; ++i)
+    std::vector<std::uint64_t> spare(holders.size());
+    const std::vector<std::uint64_t>* from = &holders;
+    std::vector<std::size_t> starts(kBuckets + 1);
+    for (unsigned shift = kHashShift; shift < 64; shift += kDigitBits) {
+        const auto digit = [shift](std::uint64_t holder) {
+            return (holder >> shift) & (kBuckets - 1);
+        };
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const std::uint64_t holder : *from)
+            ++starts[digit(holder) + 1];
+        for (std::size_t i = 1; i <= kBuckets; ++i)
             starts[i] += starts[i - 1];
-        for (const std::uint64_t holder : holders)
-            sorted[starts[(holder >> shift) & 0xFFU]++] = holder;
-        holders.swap(sorted);
+        for (const std::uint64_t holder : *from)
+            spare[starts[digit(holder)]++] = holder;
+        sorted.swap(spare);
+        from = &sorted;
     }
-    return holders;
+    return sorted;
 }
 
 } // namespace
 
+void NameIndexRows::add(std::uint32_t hash, std::string_view entries)
+{
+    m_hashes.push_back(hash);
+    m_bytes.append(entries);
+    m_ends.push_back(m_bytes.size());
+}
+
+std::string_view NameIndexRows::entries(std::size_t row) const
+{
+    const std::size_t begin = row == 0 ? 0 : m_ends[row - 1];
+    return std::string_view(m_bytes).substr(begin, m_ends[row] - begin);
+}
+
+void NameIndexRows::write(Database& db, std::int64_t discId) const
+{
+    MultiRowInsert insert(db, "INSERT INTO name_trigram(id, entries) VALUES", "(?, ?)");
+    insert.insert(size(), [&](Statement& statement, int first, std::size_t row) {
+        statement.bind(first, rowId(discId, hash(row))).bindBlob(first + 1, entries(row));
+    });
+}
+
 // Rows in id order, so they go into the table's tree one after another.
-template <typename OnRow>
-void NameIndexWriter::forEachRow(OnRow&& onRow) const
+NameIndexRows NameIndexWriter::rows() const
 {
     const std::vector<std::uint64_t> holders = sortedByHash(m_holders);
+    NameIndexRows rows;
     std::string bytes;
     for (std::size_t at = 0; at < holders.size();) {
-        const auto hash = static_cast<std::uint32_t>(holders[at] >> 32);
+        const auto hash = static_cast<std::uint32_t>(holders[at] >> kHashShift);
         bytes.clear();
         std::uint32_t previous = 0;
         bool first = true;
-        for (; at < holders.size() && holders[at] >> 32 == hash; ++at) {
+        for (; at < holders.size() && holders[at] >> kHashShift == hash; ++at) {
             const auto offset = static_cast<std::uint32_t>(holders[at]);
             if (!first && offset == previous) continue; // a trigram twice in one name
             appendNumber(bytes, offset - previous);
             previous = offset;
             first = false;
         }
-        onRow(hash, bytes);
+        rows.add(hash, bytes);
     }
-}
-
-NameIndexWriter::Rows NameIndexWriter::rows() const
-{
-    Rows rows;
-    forEachRow([&](std::uint32_t hash, const std::string& bytes) { rows.emplace(hash, bytes); });
     return rows;
-}
-
-void NameIndexWriter::write(Database& db, std::int64_t discId) const
-{
-    Statement insert = db.prepare("INSERT INTO name_trigram(id, entries) VALUES(?, ?)");
-    forEachRow([&](std::uint32_t hash, std::string_view bytes) {
-        insert.bind(1, rowId(discId, hash)).bindBlob(2, bytes).run();
-    });
 }
 
 std::pair<std::int64_t, std::int64_t> nameIndexRows(std::int64_t discId)

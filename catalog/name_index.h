@@ -4,7 +4,6 @@
 #include "catalog/sqlite.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,23 +20,35 @@ namespace tarvelo::catalog {
 // The trigrams of a search key, each once, in the order they first occur.
 std::vector<std::string_view> trigramsOf(std::string_view key);
 
+// One disc's index rows in id order, as they are stored.
+class NameIndexRows
+{
+public:
+    void add(std::uint32_t hash, std::string_view entries);
+
+    std::size_t size() const noexcept { return m_hashes.size(); }
+    std::uint32_t hash(std::size_t row) const { return m_hashes[row]; }
+    std::string_view entries(std::size_t row) const;
+
+    void write(Database& db, std::int64_t discId) const;
+
+private:
+    std::vector<std::uint32_t> m_hashes;
+    std::vector<std::size_t> m_ends; // where each row's entries end in m_bytes
+    std::string m_bytes;
+};
+
 // Collects one disc's index rows while its entries are stored.
 class NameIndexWriter
 {
 public:
     // Offsets must come in increasing order.
     void add(std::uint32_t offset, std::string_view key);
-    void write(Database& db, std::int64_t discId) const;
-    // The rows as written: each trigram's hash with its encoded offsets.
-    using Rows = std::map<std::uint32_t, std::string>;
-    Rows rows() const;
+    NameIndexRows rows() const;
 
 private:
-    template <typename OnRow>
-    void forEachRow(OnRow&& onRow) const;
-
     // Each trigram's hash times 2^32 plus the offset of an entry holding it, in the order
-    // added: sorted only when written, which costs less than a map of lists.
+    // added: sorted only when the rows are made, which costs less than a map of lists.
     std::vector<std::uint64_t> m_holders;
 };
 
