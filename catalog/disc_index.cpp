@@ -78,9 +78,9 @@ void DiscIndexWriter::add(std::uint32_t offset, std::optional<std::uint32_t> par
     m_folders.add(offset, parentOffset, static_cast<StoredKind>(kind & kKindMask), name);
 }
 
-DiscIndexRows DiscIndexWriter::rows() const
+DiscIndexRows DiscIndexWriter::takeRows()
 {
-    return {m_names.rows(), m_folders.bytes()};
+    return {m_names.takeRows(), m_folders.bytes()};
 }
 
 void DiscIndexRows::write(Database& db, std::int64_t discId) const
@@ -102,7 +102,7 @@ void removeDiscIndex(Database& db, std::int64_t discId)
 void buildDiscIndexes(Database& db)
 {
     for (const DiscEntries& disc : storedDiscs(db))
-        indexOfStoredEntries(db, disc).rows().write(db, disc.disc);
+        indexOfStoredEntries(db, disc).takeRows().write(db, disc.disc);
 }
 
 std::vector<std::string> checkDiscIndexes(Database& db)
@@ -113,7 +113,7 @@ std::vector<std::string> checkDiscIndexes(Database& db)
     for (const DiscEntries& disc : storedDiscs(db)) {
         std::optional<DiscIndexRows> made;
         try {
-            made = indexOfStoredEntries(db, disc).rows();
+            made = indexOfStoredEntries(db, disc).takeRows();
         } catch (const Error&) {
             continue; // entries outside their folders, which the entry checks name
         }

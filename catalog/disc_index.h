@@ -26,11 +26,14 @@ struct DiscIndexRows
 class DiscIndexWriter
 {
 public:
+    void reserve(std::size_t entries) { m_names.reserve(entries); }
     // Every entry of the disc in increasing offset order (offsets from its first entry);
     // kind is a StoredKind, kInexact added or not.
     void add(std::uint32_t offset, std::optional<std::uint32_t> parentOffset, std::int64_t kind,
              std::string_view name);
-    DiscIndexRows rows() const;
+    // The rows of all that was added, made once at the end: the writer gives up what it
+    // held to make them.
+    DiscIndexRows takeRows();
 
 private:
     NameIndexWriter m_names;

@@ -76,7 +76,10 @@ void DiscWriter::volume(const platform::VolumeFacts& facts, std::int32_t totalFi
         m_rows = std::make_unique<Rows>(m_catalog.db());
         refuseSameDisc(disc);
         m_discId = insertDisc(m_catalog.db(), disc);
-        m_rows->entries.emplace(m_catalog.db(), m_discId);
+        // The root, and what the scan counted below it: all but archives' entries.
+        const auto entries = std::size_t{1} + static_cast<std::size_t>(totalFiles) +
+                             static_cast<std::size_t>(totalFolders);
+        m_rows->entries.emplace(m_catalog.db(), m_discId, entries);
     });
 }
 void DiscWriter::refuseSameDisc(const DiscRecord& candidate)

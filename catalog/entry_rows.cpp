@@ -57,9 +57,10 @@ std::int64_t insertDisc(Database& db, const DiscRecord& disc)
     return db.lastInsertId();
 }
 
-EntryRows::EntryRows(Database& db, std::int64_t discId)
+EntryRows::EntryRows(Database& db, std::int64_t discId, std::size_t expectedEntries)
     : m_db(db), m_discId(discId), m_first(nextEntryId(db)), m_next(m_first), m_store(db, discId)
 {
+    m_index.reserve(expectedEntries);
 }
 
 std::int64_t EntryRows::insert(std::optional<std::int64_t> parent, std::int64_t kind,
@@ -97,7 +98,7 @@ void EntryRows::finish()
 {
     m_store.handOver(m_batch);
     // Made while the last entries are stored.
-    const DiscIndexRows index = m_index.rows();
+    const DiscIndexRows index = m_index.takeRows();
     m_store.finish();
     index.write(m_db, m_discId);
     const bool none = m_next == m_first;

@@ -22,7 +22,8 @@ std::int64_t insertDisc(Database& db, const DiscRecord& disc);
 class EntryRows
 {
 public:
-    EntryRows(Database& db, std::int64_t discId);
+    // expectedEntries: how many are known to come, if any, so memory is taken once.
+    EntryRows(Database& db, std::int64_t discId, std::size_t expectedEntries = 0);
 
     // The new entry's id. kind is a StoredKind, with kInexact added where it applies;
     // modified: seconds since 1970-01-01 00:00 UTC, where the disc records a date.

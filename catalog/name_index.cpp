@@ -85,6 +85,13 @@ std::vector<std::string_view> trigramsOf(std::string_view key)
     return trigrams;
 }
 
+void NameIndexWriter::reserve(std::size_t names)
+{
+    // Most names have fewer trigrams; room not written to takes no memory.
+    constexpr std::size_t kTrigramsPerName = 16;
+    m_holders.reserve(names * kTrigramsPerName);
+}
+
 void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
 {
     // The last three characters, 21 bits each, so a trigram is one number to hash.
@@ -104,28 +111,24 @@ constexpr unsigned kDigitBits = 11; // three passes over the 32 bits of a hash
 
 // Sorts by hash alone, a digit at a time from the lowest: each pass keeps the order of
 // equal digits, so offsets stay ascending within a hash, as they were added.
-std::vector<std::uint64_t> sortedByHash(const std::vector<std::uint64_t>& holders)
+void sortByHash(std::vector<std::uint64_t>& holders)
 {
     constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
-    std::vector<std::uint64_t> sorted(holders.size());
     std::vector<std::uint64_t> spare(holders.size());
-    const std::vector<std::uint64_t>* from = &holders;
     std::vector<std::size_t> starts(kBuckets + 1);
     for (unsigned shift = kHashShift; shift < 64; shift += kDigitBits) {
         const auto digit = [shift](std::uint64_t holder) {
             return (holder >> shift) & (kBuckets - 1);
         };
         std::fill(starts.begin(), starts.end(), 0);
-        for (const std::uint64_t holder : *from)
+        for (const std::uint64_t holder : holders)
             ++starts[digit(holder) + 1];
         for (std::size_t i = 1; i <= kBuckets; ++i)
             starts[i] += starts[i - 1];
-        for (const std::uint64_t holder : *from)
+        for (const std::uint64_t holder : holders)
             spare[starts[digit(holder)]++] = holder;
-        sorted.swap(spare);
-        from = &sorted;
+        holders.swap(spare);
     }
-    return sorted;
 }
 
 } // namespace
@@ -152,9 +155,11 @@ void NameIndexRows::write(Database& db, std::int64_t discId) const
 }
 
 // Rows in id order, so they go into the table's tree one after another.
-NameIndexRows NameIndexWriter::rows() const
+NameIndexRows NameIndexWriter::takeRows()
 {
-    const std::vector<std::uint64_t> holders = sortedByHash(m_holders);
+    sortByHash(m_holders);
+    const std::vector<std::uint64_t> holders = std::move(m_holders);
+    m_holders.clear();
     NameIndexRows rows;
     std::string bytes;
     for (std::size_t at = 0; at < holders.size();) {

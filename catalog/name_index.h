@@ -42,9 +42,13 @@ private:
 class NameIndexWriter
 {
 public:
+    // Room for about this many names, so the list of holders is not copied as it grows.
+    void reserve(std::size_t names);
     // Offsets must come in increasing order.
     void add(std::uint32_t offset, std::string_view key);
-    NameIndexRows rows() const;
+    // The rows of all that was added, made once at the end: the writer gives up what it
+    // held to make them.
+    NameIndexRows takeRows();
 
 private:
     // Each trigram's hash times 2^32 plus the offset of an entry holding it, in the order
