@@ -8,7 +8,9 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
+#include <utility>
 
 namespace tarvelo::catalog {
 namespace {
@@ -107,26 +109,33 @@ void NameIndexWriter::add(std::uint32_t offset, std::string_view key)
 namespace {
 
 constexpr unsigned kHashShift = 32;
-constexpr unsigned kDigitBits = 11; // three passes over the 32 bits of a hash
+constexpr unsigned kDigitBits = 11;
+constexpr unsigned kPasses = 3; // digits of a 32-bit hash
+constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+
+std::size_t digitOf(std::uint64_t holder, unsigned pass)
+{
+    return (holder >> (kHashShift + pass * kDigitBits)) & (kBuckets - 1);
+}
 
 // Sorts by hash alone, a digit at a time from the lowest: each pass keeps the order of
-// equal digits, so offsets stay ascending within a hash, as they were added.
+// equal digits, so offsets stay ascending within a hash, as they were added. One read
+// counts the digits of every pass.
 void sortByHash(std::vector<std::uint64_t>& holders)
 {
-    constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+    std::vector<std::array<std::size_t, kPasses>> starts(kBuckets);
+    for (const std::uint64_t holder : holders)
+        for (unsigned pass = 0; pass < kPasses; ++pass)
+            ++starts[digitOf(holder, pass)][pass];
+    for (unsigned pass = 0; pass < kPasses; ++pass) {
+        std::size_t before = 0;
+        for (std::array<std::size_t, kPasses>& bucket : starts)
+            before += std::exchange(bucket[pass], before);
+    }
     std::vector<std::uint64_t> spare(holders.size());
-    std::vector<std::size_t> starts(kBuckets + 1);
-    for (unsigned shift = kHashShift; shift < 64; shift += kDigitBits) {
-        const auto digit = [shift](std::uint64_t holder) {
-            return (holder >> shift) & (kBuckets - 1);
-        };
-        std::fill(starts.begin(), starts.end(), 0);
+    for (unsigned pass = 0; pass < kPasses; ++pass) {
         for (const std::uint64_t holder : holders)
-            ++starts[digit(holder) + 1];
-        for (std::size_t i = 1; i <= kBuckets; ++i)
-            starts[i] += starts[i - 1];
-        for (const std::uint64_t holder : holders)
-            spare[starts[digit(holder)]++] = holder;
+            spare[starts[digitOf(holder, pass)][pass]++] = holder;
         holders.swap(spare);
     }
 }
