@@ -78,10 +78,15 @@ int exportEntries(const CatalogOptions& options, const std::string& catalogFile)
     for (const std::string& spec : options.operands)
         discs.push_back(catalog.disc(spec));
     if (options.operands.empty()) discs = catalog.discs();
-    saveFile(options, [&](platform::PendingFile& file) {
+    const bool written = saveFile(options, [&](platform::PendingFile& file) {
         catalog::exportEntries(catalog, discs, format, file);
-        return true;
+        // A stop that came while writing: the file is not put in place.
+        return !interruptRequested();
     });
+    if (!written) {
+        printMessage("interrupted; nothing exported");
+        return 130;
+    }
     return 0;
 }
 

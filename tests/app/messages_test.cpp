@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+// Declared before the tests use it as a column type, as Qt asks.
+Q_DECLARE_METATYPE(tarvelo::report::RunOutcome)
+
 namespace tarvelo::test {
 namespace {
 
@@ -96,8 +99,6 @@ void MessagesTest::systemReasonsComeInLatinScript()
 }
 
 } // namespace tarvelo::test
-
-Q_DECLARE_METATYPE(tarvelo::report::RunOutcome)
 
 QTEST_MAIN(tarvelo::test::MessagesTest)
 #include "messages_test.moc"

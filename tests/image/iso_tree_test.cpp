@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tarvelo::image {
 namespace {
 
@@ -18,8 +20,8 @@ using Entries = std::vector<std::uint8_t>;
 
 Entries nameEntry(const std::string& name)
 {
-    std::vector<std::uint8_t> data{0};
-    data.insert(data.end(), name.begin(), name.end());
+    Entries data(1 + name.size()); // flags 0, then the name
+    std::copy(name.begin(), name.end(), data.begin() + 1);
     return systemUseEntry("NM", data);
 }
 
