@@ -51,15 +51,19 @@ StoredKind storedKindOf(std::int64_t kind)
 
 } // namespace
 
-Hit HitMaker::make(std::int64_t disc, std::int64_t parent, std::int64_t kind,
-                   std::string_view name, std::uint64_t size, std::optional<std::int64_t> modified)
+Hit HitMaker::make(std::int64_t disc, std::int64_t parent, std::int64_t kind, std::string_view name,
+                   std::uint64_t size, std::optional<std::int64_t> modified)
 {
     const DiscRecord& on = discOf(disc);
     if (parent < on.firstEntry || parent > on.lastEntry)
         throw Error(ErrorNumber::InvalidFileFormat, "an entry whose folder is not there");
     const auto offset = static_cast<std::uint32_t>(parent - on.firstEntry);
-    return {&on, joined(m_folders.pathOf(on, offset), name), size, (kind & kInexact) == 0,
-            hitKindOf(storedKindOf(kind)), modified};
+    return {&on,
+            joined(m_folders.pathOf(on, offset), name),
+            size,
+            (kind & kInexact) == 0,
+            hitKindOf(storedKindOf(kind)),
+            modified};
 }
 
 std::string HitMaker::joined(std::string_view folder, std::string_view name)
@@ -146,8 +150,7 @@ bool DiscSearch::lookUpNames(const DiscRecord& disc, const Emit& emit)
             throw Error(ErrorNumber::InvalidFileFormat,
                         "the catalogue's name index names an entry that is not there");
         const Row row = rowOf(m_entry);
-        const bool more =
-            !wanted(row) || !nameMatches(row.name) || give(row, emit);
+        const bool more = !wanted(row) || !nameMatches(row.name) || give(row, emit);
         m_entry.reset();
         if (!more) return false;
     }
@@ -170,8 +173,7 @@ bool DiscSearch::lookUpPaths(const DiscRecord& disc, const Emit& emit)
             const auto parent = static_cast<std::uint32_t>(row.parent - disc.firstEntry);
             const bool below =
                 row.parent != 0 && std::binary_search(under.begin(), under.end(), parent);
-            if (wanted(row) && (below || nameMatches(row.name)))
-                more = give(row, emit);
+            if (wanted(row) && (below || nameMatches(row.name))) more = give(row, emit);
         }
         m_entriesBetween.reset();
         if (!more) return false;
@@ -208,11 +210,11 @@ DiscSearch::Spans DiscSearch::spansToRead(const DiscRecord& disc,
     for (const std::uint32_t offset : named)
         spans.emplace_back(offset, offset);
     for (const std::uint32_t offset : under) {
-        const auto next = std::upper_bound(
-            containers.begin(), containers.end(), offset,
-            [](std::uint32_t wanted, const FolderPaths::Container& container) {
-                return wanted < container.offset;
-            });
+        const auto next =
+            std::upper_bound(containers.begin(), containers.end(), offset,
+                             [](std::uint32_t wanted, const FolderPaths::Container& container) {
+                                 return wanted < container.offset;
+                             });
         spans.emplace_back(offset, next == containers.end() ? lastOffset : next->offset - 1);
     }
     std::sort(spans.begin(), spans.end());

@@ -29,7 +29,10 @@ struct DiscUnits
 
     std::size_t count() const { return (discs.size() + perUnit - 1) / perUnit; }
     std::size_t begin(std::size_t unit) const { return unit * perUnit; }
-    std::size_t end(std::size_t unit) const { return std::min(discs.size(), begin(unit) + perUnit); }
+    std::size_t end(std::size_t unit) const
+    {
+        return std::min(discs.size(), begin(unit) + perUnit);
+    }
 };
 
 // A connection of its own, for a thread that searches units of discs.
@@ -78,8 +81,8 @@ std::size_t threadsToUse(std::size_t discs)
 // The threads' connections, each seeing what the catalogue's own does; none when one
 // thread is all there is to use, or a connection cannot be had as it should.
 std::deque<SearchThread> searchThreads(Catalog& catalog, const FindQuery& query,
-                                       const std::vector<DiscRecord>& discs,
-                                       const DiscUnits& units, std::size_t count)
+                                       const std::vector<DiscRecord>& discs, const DiscUnits& units,
+                                       std::size_t count)
 {
     std::deque<SearchThread> threads;
     if (count < 2) return threads;
@@ -110,7 +113,8 @@ void find(Catalog& catalog, const FindQuery& query, const std::function<void(con
     };
 
     const std::size_t threadCount = threadsToUse(searched.size());
-    const DiscUnits units{searched, std::max<std::size_t>(1, searched.size() / (threadCount * kUnitsPerThread))};
+    const DiscUnits units{
+        searched, std::max<std::size_t>(1, searched.size() / (threadCount * kUnitsPerThread))};
     std::deque<SearchThread> threads = searchThreads(catalog, query, discs, units, threadCount);
     if (threads.empty()) {
         DiscSearch search(catalog.db(), query, discs);
@@ -118,7 +122,8 @@ void find(Catalog& catalog, const FindQuery& query, const std::function<void(con
             if (!search.search(disc, take)) return;
         return;
     }
-    common::OrderedWork<Hit>(units.count(), kUnitsAhead * threads.size(), kHitsPerBatch).run(threads, take);
+    common::OrderedWork<Hit>(units.count(), kUnitsAhead * threads.size(), kHitsPerBatch)
+        .run(threads, take);
 }
 
 } // namespace tarvelo::catalog

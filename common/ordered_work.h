@@ -17,8 +17,7 @@ namespace tarvelo::common {
 // bounded: a worker claims a unit only within `window` units of the one being taken,
 // and hands its results over `batch` at a time, waiting while the batch before has not
 // been taken.
-template <typename Item>
-class OrderedWork
+template <typename Item> class OrderedWork
 {
 public:
     OrderedWork(std::size_t units, std::size_t window, std::size_t batch)
@@ -55,8 +54,7 @@ public:
     // whose thread cannot be started is left out), and take(item) for every item in order
     // on the calling thread until take returns false. A worker's failure is raised here
     // after the items it gave before it.
-    template <typename Workers, typename Take>
-    void run(Workers& workers, Take&& take)
+    template <typename Workers, typename Take> void run(Workers& workers, Take&& take)
     {
         std::vector<std::jthread> threads;
         const StopOnLeaving stopper{*this}; // left first: stops before the threads are joined
@@ -87,8 +85,7 @@ private:
 
     Slot& slot(std::size_t unit) { return m_slots[unit % m_slots.size()]; }
 
-    template <typename Worker>
-    void work(Worker& worker)
+    template <typename Worker> void work(Worker& worker)
     {
         for (std::size_t unit = 0; claim(unit);) {
             Output output(*this, unit);
@@ -113,8 +110,7 @@ private:
         return true;
     }
 
-    template <typename Take>
-    void takeAll(Take& take)
+    template <typename Take> void takeAll(Take& take)
     {
         std::vector<Item> items;
         while (true) {

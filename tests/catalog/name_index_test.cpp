@@ -110,7 +110,8 @@ TEST_F(NameIndexTest, ManyDiscsGiveTheirHitsInOrder)
 {
     for (std::size_t number = 0; number < 40; ++number) {
         std::vector<std::string> names = kNames;
-        std::rotate(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(number % names.size()), names.end());
+        const auto turn = static_cast<std::ptrdiff_t>(number % names.size());
+        std::rotate(names.begin(), names.begin() + turn, names.end());
         discs.emplace_back("D" + std::to_string(number + 1), names);
         addDisc(discs.back().first, names);
     }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ordered_work.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <utility>
