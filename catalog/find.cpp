@@ -12,8 +12,8 @@
 namespace tarvelo::catalog {
 namespace {
 
-// A search reads a page here and there for every hit, which a core more nearly halves;
-// past a few, taking the hits in order on one thread is what limits it.
+// A search waits on a page read for nearly every hit, which a second core nearly halves;
+// past a few threads, the one thread that takes the hits in order is what limits it.
 constexpr std::size_t kMostThreads = 4;
 // Units of a few discs each: enough of them that threads finish together, few enough
 // that handing them over costs nothing beside the reads.
@@ -46,7 +46,7 @@ public:
     {
     }
 
-    // Whether its read transaction sees the discs the first connection's sees: when
+    // Whether its read transaction sees the discs that the first connection sees: when
     // another program changed the catalogue between the two, it does not.
     bool seesTheSame(const std::vector<DiscRecord>& discs)
     {
