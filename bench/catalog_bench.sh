@@ -52,6 +52,8 @@ measure() {
     awk '{ printf "%.4f %.4f\n", $1, $2 + $3 }' <<< "$times"
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# The median of numbers separated by spaces.
+medianOf() { tr ' ' '\n' <<< "$1" | grep . | median; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 patterns=(inv 2003 zadac djurdj izvest DSC0123 stramo lokre)
@@ -59,9 +61,11 @@ ours="'$catalog_program' --catalog '$catalog' find"
 grep_cmd="grep -F -i -r"
 plocate_cmd="plocate -d '$work/paths.plocate' -i"
 
-# Warm every cache once.
+# Warm every cache once; our hits of each pattern are kept for the table below.
+declare -A hits_of own_of grep_of ratio_of
 for pattern in "${patterns[@]}"; do
-    for command in "$ours" "$grep_cmd" "$plocate_cmd"; do
+    hits_of[$pattern]=$(bash -c "$ours '$pattern' | wc -l")
+    for command in "$grep_cmd" "$plocate_cmd"; do
         bash -c "$command '$pattern' $( [[ $command == "$grep_cmd" ]] && echo "'$work/reports'" ) | wc -l" > /dev/null || true
     done
 done
@@ -74,14 +78,20 @@ for (( round = 1; round <= rounds; round++ )); do
         read -r loc loc_c < <(measure "$plocate_cmd '$pattern' | wc -l")
         own_times+=("$own")
         grep_ratios+=("$(ratio "$grep_t" "$own")")
+        own_of[$pattern]+="$own " grep_of[$pattern]+="$grep_t " ratio_of[$pattern]+="${grep_ratios[-1]} "
         plocate_ratios+=("$(ratio "$loc" "$own")")
         grep_cpu+=("$(ratio "$grep_c" "$own_c")")
         plocate_cpu+=("$(ratio "$loc_c" "$own_c")")
     done
     echo "round $round: last pattern: find ${own}s, grep ${grep_t}s, plocate ${loc}s"
 done
-hits=$(bash -c "$ours inv | wc -l")
-echo "find 'inv': $hits hits; peak memory (KiB): find $(/usr/bin/time -f %M bash -c "$ours inv > /dev/null" 2>&1 | tail -1)," \
+echo "per pattern, median of $rounds rounds:"
+for pattern in "${patterns[@]}"; do
+    printf '  %-8s %8d hits   find %7.1f ms   grep %7.1f ms   grep / find %6.2f\n' "$pattern" \
+        "${hits_of[$pattern]}" "$(medianOf "${own_of[$pattern]}" | awk '{ print $1 * 1000 }')" \
+        "$(medianOf "${grep_of[$pattern]}" | awk '{ print $1 * 1000 }')" "$(medianOf "${ratio_of[$pattern]}")"
+done
+echo "find 'inv': ${hits_of[inv]} hits; peak memory (KiB): find $(/usr/bin/time -f %M bash -c "$ours inv > /dev/null" 2>&1 | tail -1)," \
      "grep $(/usr/bin/time -f %M bash -c "$grep_cmd inv '$work/reports' > /dev/null" 2>&1 | tail -1)," \
      "plocate $(/usr/bin/time -f %M bash -c "$plocate_cmd inv > /dev/null" 2>&1 | tail -1)"
 
