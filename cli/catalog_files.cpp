@@ -42,7 +42,8 @@ bool saveFile(const CatalogOptions& options,
                     cli::quoted(options.output) + " exists; use --force to replace it");
     try {
         std::unique_ptr<platform::PendingFile> file = outputs.create(options.output);
-        if (!write(*file)) return false;
+        // A stop that came while writing, noticed or not: the file is not put in place.
+        if (!write(*file) || interruptRequested()) return false;
         file->finish();
         file->replace();
     } catch (const Error& error) {
@@ -80,8 +81,7 @@ int exportEntries(const CatalogOptions& options, const std::string& catalogFile)
     if (options.operands.empty()) discs = catalog.discs();
     const bool written = saveFile(options, [&](platform::PendingFile& file) {
         catalog::exportEntries(catalog, discs, format, file);
-        // A stop that came while writing: the file is not put in place.
-        return !interruptRequested();
+        return true;
     });
     if (!written) {
         printMessage("interrupted; nothing exported");
